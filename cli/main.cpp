@@ -1,0 +1,228 @@
+// qorvel: runs the suite's converters and Velmar's layout on files and pipes.
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/args.h"
+#include "cli/modes.h"
+#include "fileio/convert_file.h"
+#include "fileio/files.h"
+#include "velmar/core/layout.h"
+#include "velmar/core/text_store.h"
+
+#ifndef QORVEL_VERSION
+#define QORVEL_VERSION "0"
+#endif
+
+namespace qorvel::cli {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitIo = 1;
+constexpr int kExitUsage = 2;
+
+const char kMainHelp[] =
+    "Usage: qorvel COMMAND [OPTION]... [FILE]\n"
+    "Converts traditional Mongolian text between legacy glyph codes and lays\n"
+    "Qorvel text out for web pages. Text is code page 936 bytes throughout.\n"
+    "\n"
+    "Commands:\n"
+    "  layout    wrap a Qorvel text and write its web-format text\n"
+    "  convert   convert a text from another code into Qorvel code\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this help (or 'qorvel COMMAND --help')\n"
+    "  -V, --version  show the version\n"
+    "\n"
+    "With no FILE, or when FILE is -, input is read from standard input and\n"
+    "output goes to standard output.\n"
+    "Exit status: 0 on success, 1 on an input or output error, 2 on a usage error.\n";
+
+const char kLayoutHelp[] =
+    "Usage: qorvel layout [--line-height N] [--wrapped] [-o OUT] [IN]\n"
+    "Lays out the Qorvel text of IN as Velmar does and writes its web-format\n"
+    "text: the wrapped lines in reverse order, each preceded by CR LF.\n"
+    "The text ends at its first NUL byte.\n"
+    "\n"
+    "  -l, --line-height N  wrap width in system-font pixels (default 500;\n"
+    "                       8 per single-byte, 16 per double-byte character;\n"
+    "                       compared unsigned, so a negative value never wraps)\n"
+    "  -w, --wrapped        write the wrapped text instead\n"
+    "  -o, --output OUT     write to OUT (default standard output)\n"
+    "  -h, --help           show this help\n";
+
+std::string ConvertHelp() {
+  std::string help =
+      "Usage: qorvel convert --from CODE [-o OUT] [IN]\n"
+      "       qorvel convert --list\n"
+      "Converts IN from CODE into Qorvel code and writes the result to OUT.\n"
+      "\n"
+      "  -f, --from CODE   the code of the input (see --list)\n"
+      "  -o, --output OUT  write to OUT (default standard output); an existing\n"
+      "                    file is replaced only once the output is complete\n"
+      "  -l, --list        list the codes\n"
+      "  -q, --quiet       no progress bar\n"
+      "  -h, --help        show this help\n"
+      "\nCodes:\n";
+  for (const auto& mode : ConvertModes())
+    help += "  " + std::string(mode.name) + std::string(16 - std::min<std::size_t>(15, std::strlen(mode.name)), ' ') +
+            mode.description + "\n";
+  return help;
+}
+
+void Error(const std::string& message) { std::cerr << "qorvel: " << message << "\n"; }
+
+// The line height as Velmar keeps it: a 32-bit int compared unsigned.
+std::uint32_t ParseLineHeight(const std::string& text) {
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno == ERANGE || value < INT32_MIN || value > UINT32_MAX)
+    throw UsageError("invalid line height '" + text + "' (a whole number, at most " +
+                     std::to_string(UINT32_MAX) + ")");
+  return static_cast<std::uint32_t>(value);
+}
+
+std::string OneInput(const ParsedArgs& args) {
+  if (args.operands.size() > 1) throw UsageError("more than one input file given");
+  return args.operands.empty() ? std::string("-") : args.operands[0];
+}
+
+int RunLayout(const std::vector<std::string>& argv) {
+  const ParsedArgs args = ParseArgs(argv, {{"line-height", 'l', true},
+                                           {"wrapped", 'w', false},
+                                           {"output", 'o', true},
+                                           {"help", 'h', false}});
+  if (args.Has("help")) {
+    std::cout << kLayoutHelp;
+    return kExitOk;
+  }
+  const std::uint32_t lineHeight =
+      ParseLineHeight(args.Value("line-height").value_or(std::to_string(kDefaultLineHeight)));
+  const std::string in = OneInput(args);
+  const std::string out = args.Value("output").value_or("-");
+  RefuseSameFile(in, out);
+  const std::string source = ReadAll(in);
+  std::string result = WrapText(source, lineHeight);
+  if (!args.Has("wrapped")) result = WebFormat(result);
+  WriteAll(out, result);
+  return kExitOk;
+}
+
+// A progress bar on standard error, for large inputs on a terminal.
+class TerminalProgress final : public ProgressSink {
+ public:
+  void OnProgress(std::uint64_t done, std::uint64_t total) override {
+    if (total == 0) return;
+    const int percent = static_cast<int>(done * 100 / total);
+    if (percent == last_) return;
+    last_ = percent;
+    const int filled = percent * 40 / 100;
+    std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                 std::string(static_cast<std::size_t>(40 - filled), ' ').c_str(), percent);
+    if (percent >= 100) std::fputc('\n', stderr);
+    std::fflush(stderr);
+  }
+
+ private:
+  int last_ = -1;
+};
+
+constexpr std::uint64_t kProgressBarFrom = 16ull << 20;
+
+void NoteNul(const std::string& in, std::uint64_t offset) {
+  std::cerr << "qorvel: note: " << (IsStdStream(in) ? std::string("standard input") : "'" + in + "'")
+            << " has a NUL byte at offset " << offset << "; the text ends there and the rest is ignored\n";
+}
+
+int RunConvert(const std::vector<std::string>& argv) {
+  const ParsedArgs args = ParseArgs(argv, {{"from", 'f', true},
+                                           {"output", 'o', true},
+                                           {"list", 'l', false},
+                                           {"quiet", 'q', false},
+                                           {"help", 'h', false}});
+  if (args.Has("help")) {
+    std::cout << ConvertHelp();
+    return kExitOk;
+  }
+  if (args.Has("list")) {
+    for (const auto& mode : ConvertModes()) std::cout << mode.name << "\t" << mode.description << "\n";
+    return kExitOk;
+  }
+  const auto from = args.Value("from");
+  if (!from) throw UsageError("convert needs --from CODE (see 'qorvel convert --list')");
+  const ConvertMode* mode = FindConvertMode(*from);
+  if (!mode) throw UsageError("unknown code '" + *from + "' (see 'qorvel convert --list')");
+  const std::string in = OneInput(args);
+  const std::string out = args.Value("output").value_or("-");
+  RefuseSameFile(in, out);
+
+  if (mode->paste) {
+    const std::string text = ReadAll(in);
+    const std::size_t nul = text.find('\0');
+    std::string converted;
+    converted.reserve(text.size() * 2);
+    mode->paste(std::string_view(text).substr(0, nul), converted);
+    WriteAll(out, converted);
+    if (nul != std::string::npos) NoteNul(in, nul);
+    return kExitOk;
+  }
+
+  InputFile input(in);
+  AtomicOutput output(out);
+  TerminalProgress bar;
+  const bool showBar = !args.Has("quiet") && isatty(STDERR_FILENO) &&
+                       input.Size().value_or(0) >= kProgressBarFrom;
+  auto converter = mode->stream();
+  const ConversionResult result = RunConversion(input, *converter, output, showBar ? &bar : nullptr);
+  output.Commit();
+  if (result.endedAtNul) NoteNul(in, result.consumed - 1);
+  return kExitOk;
+}
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kMainHelp;
+    return kExitUsage;
+  }
+  const std::string command = args.front();
+  args.erase(args.begin());
+  try {
+    if (command == "-h" || command == "--help" || command == "help") {
+      std::cout << kMainHelp;
+      return kExitOk;
+    }
+    if (command == "-V" || command == "--version") {
+      std::cout << "qorvel " << QORVEL_VERSION << "\n";
+      return kExitOk;
+    }
+    if (command == "layout") return RunLayout(args);
+    if (command == "convert") return RunConvert(args);
+    throw UsageError("unknown command '" + command + "'");
+  } catch (const UsageError& e) {
+    Error(e.what());
+    std::cerr << "Try 'qorvel --help'.\n";
+    return kExitUsage;
+  } catch (const IoError& e) {
+    Error(e.what());
+    return kExitIo;
+  } catch (const std::bad_alloc&) {
+    Error("out of memory");
+    return kExitIo;
+  }
+}
+
+}  // namespace
+}  // namespace qorvel::cli
+
+int main(int argc, char** argv) { return qorvel::cli::Main(argc, argv); }

@@ -1,0 +1,35 @@
+#pragma once
+// Runs a streaming converter from an input file to an atomic output file, in
+// large chunks, with progress reports. Shared by the command line and the
+// conversion dialogs.
+
+#include <cstdint>
+#include <string>
+
+#include "fileio/files.h"
+#include "fileio/progress.h"
+#include "fileio/stream_converter.h"
+
+namespace qorvel {
+
+struct ConversionResult {
+  std::uint64_t consumed = 0;  // input bytes taken, an ending NUL included
+  std::uint64_t written = 0;   // output bytes
+  bool endedAtNul = false;     // a NUL byte ended the input at consumed - 1
+};
+
+// Feeds all of `in` through `conv` into `out` (not committed). Progress is
+// reported in bytes of input against the input's size (0 when unknown).
+ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutput& out,
+                               ProgressSink* progress);
+
+// The whole job: refuses an output that is the input file, opens both, runs
+// the conversion and commits the output. Throws IoError; on any failure an
+// existing output file is left as it was.
+ConversionResult ConvertFile(const std::string& inPath, const std::string& outPath,
+                             StreamConverter& conv, ProgressSink* progress);
+
+// Throws IoError(SameFile) when `outPath` names the file `inPath`.
+void RefuseSameFile(const std::string& inPath, const std::string& outPath);
+
+}  // namespace qorvel

@@ -1,0 +1,200 @@
+#include "fileio/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace qorvel {
+namespace {
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// Folder part of a path ("." when there is none).
+std::string DirName(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Follows symbolic links so that the rename replaces the file the link
+// points at, not the link itself. A dangling link resolves to its target path.
+std::string ResolveLinks(const std::string& path) {
+  std::string current = path;
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat st {};
+    if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::vector<char> buf(PATH_MAX + 1);
+    const ssize_t len = readlink(current.c_str(), buf.data(), PATH_MAX);
+    if (len < 0) return current;
+    std::string target(buf.data(), static_cast<std::size_t>(len));
+    current = (!target.empty() && target[0] == '/') ? target : DirName(current) + "/" + target;
+  }
+  return current;
+}
+
+}  // namespace
+
+bool IsStdStream(const std::string& path) { return path.empty() || path == "-"; }
+
+std::string ErrnoText(int err) { return std::strerror(err); }
+
+InputFile::InputFile(const std::string& path) {
+  if (IsStdStream(path)) {
+    fd_ = STDIN_FILENO;
+    name_ = "standard input";
+  } else {
+    name_ = path;
+    fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw IoError(IoError::Kind::OpenInput, "cannot open " + Quoted(path) + ": " + ErrnoText(errno));
+    owned_ = true;
+  }
+  struct stat st {};
+  if (fstat(fd_, &st) == 0) {
+    if (S_ISDIR(st.st_mode)) {
+      if (owned_) close(fd_);
+      fd_ = -1;
+      throw IoError(IoError::Kind::OpenInput, "cannot open " + Quoted(name_) + ": " + ErrnoText(EISDIR));
+    }
+    if (S_ISREG(st.st_mode)) size_ = static_cast<std::uint64_t>(st.st_size);
+  }
+}
+
+InputFile::~InputFile() {
+  if (owned_ && fd_ >= 0) close(fd_);
+}
+
+std::size_t InputFile::Read(char* buf, std::size_t n) {
+  for (;;) {
+    const ssize_t got = read(fd_, buf, n);
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno == EINTR) continue;
+    throw IoError(IoError::Kind::ReadInput, "cannot read " + Quoted(name_) + ": " + ErrnoText(errno));
+  }
+}
+
+AtomicOutput::AtomicOutput(const std::string& path) {
+  if (IsStdStream(path)) {
+    fd_ = STDOUT_FILENO;
+    name_ = "standard output";
+    return;
+  }
+  name_ = path;
+  target_ = ResolveLinks(path);
+  struct stat st {};
+  const bool exists = stat(target_.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode))
+    throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(EISDIR));
+  if (exists && !S_ISREG(st.st_mode)) {
+    // A device or a pipe: there is no file to replace, write straight to it.
+    fd_ = open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd_ < 0) throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
+    owned_ = true;
+    return;
+  }
+  if (exists && access(target_.c_str(), W_OK) != 0)
+    throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
+  std::string pattern = DirName(target_) + "/." + BaseName(target_) + ".XXXXXX";
+  std::vector<char> buf(pattern.begin(), pattern.end());
+  buf.push_back('\0');
+  fd_ = mkstemp(buf.data());
+  if (fd_ < 0) throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
+  owned_ = true;
+  temp_ = buf.data();
+  // The new file gets the old file's mode, or the usual mode for a new file.
+  mode_t mode = 0;
+  if (exists) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = umask(0);
+    umask(mask);
+    mode = 0666 & ~mask;
+  }
+  fchmod(fd_, mode);
+}
+
+AtomicOutput::~AtomicOutput() {
+  if (!committed_) Discard();
+}
+
+void AtomicOutput::Discard() noexcept {
+  if (owned_ && fd_ >= 0) close(fd_);
+  fd_ = -1;
+  if (!temp_.empty()) unlink(temp_.c_str());
+  temp_.clear();
+}
+
+void AtomicOutput::Write(std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t put = write(fd_, p, left);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      throw IoError(IoError::Kind::WriteOutput, "cannot write " + Quoted(name_) + ": " + ErrnoText(err));
+    }
+    p += put;
+    left -= static_cast<std::size_t>(put);
+    written_ += static_cast<std::uint64_t>(put);
+  }
+}
+
+void AtomicOutput::Commit() {
+  if (committed_) return;
+  const auto fail = [this](int err) {
+    const std::string message = "cannot write " + Quoted(name_) + ": " + ErrnoText(err);
+    Discard();
+    throw IoError(IoError::Kind::WriteOutput, message);
+  };
+  if (owned_) {
+    const int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0) {
+      const int err = errno;
+      fail(err);
+    }
+  }
+  if (!temp_.empty() && rename(temp_.c_str(), target_.c_str()) != 0) fail(errno);
+  temp_.clear();
+  committed_ = true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  if (IsStdStream(a) || IsStdStream(b)) return false;
+  struct stat sa {}, sb {};
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::string ReadAll(const std::string& path) {
+  InputFile in(path);
+  std::string data;
+  if (in.Size()) data.reserve(static_cast<std::size_t>(*in.Size()));
+  std::vector<char> buf(1 << 20);
+  for (;;) {
+    const std::size_t got = in.Read(buf.data(), buf.size());
+    if (got == 0) break;
+    data.append(buf.data(), got);
+  }
+  return data;
+}
+
+void WriteAll(const std::string& path, std::string_view bytes) {
+  AtomicOutput out(path);
+  out.Write(bytes);
+  out.Commit();
+}
+
+}  // namespace qorvel

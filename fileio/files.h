@@ -1,0 +1,94 @@
+#pragma once
+// Reading inputs in large chunks and writing outputs atomically: a temporary
+// file in the target's folder, renamed over the target only once every byte
+// is written, so a failed run never damages an existing file.
+
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace qorvel {
+
+class IoError : public std::runtime_error {
+ public:
+  enum class Kind { OpenInput, ReadInput, OpenOutput, WriteOutput, SameFile };
+  IoError(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+  Kind kind() const { return kind_; }
+
+ private:
+  Kind kind_;
+};
+
+// "-" or an empty path names standard input / standard output.
+bool IsStdStream(const std::string& path);
+
+// The text of errno value `err`, e.g. "No such file or directory".
+std::string ErrnoText(int err);
+
+class InputFile {
+ public:
+  // Opens `path` for reading; throws IoError(OpenInput) naming the file and
+  // the reason (missing, unreadable, a directory...).
+  explicit InputFile(const std::string& path);
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Reads up to `n` bytes; returns 0 at the end. Throws IoError(ReadInput).
+  std::size_t Read(char* buf, std::size_t n);
+  // The size of a regular file, if known in advance.
+  std::optional<std::uint64_t> Size() const { return size_; }
+  // How the file is named in messages.
+  const std::string& Name() const { return name_; }
+
+ private:
+  int fd_ = -1;
+  bool owned_ = false;
+  std::string name_;
+  std::optional<std::uint64_t> size_;
+};
+
+class AtomicOutput {
+ public:
+  // Prepares to write `path`. A regular file (new or existing) is written
+  // through a temporary file and renamed into place by Commit; standard
+  // output and special files (a terminal, a pipe, /dev/null) are written
+  // directly. Throws IoError(OpenOutput).
+  explicit AtomicOutput(const std::string& path);
+  ~AtomicOutput();  // without Commit: removes the temporary file
+  AtomicOutput(const AtomicOutput&) = delete;
+  AtomicOutput& operator=(const AtomicOutput&) = delete;
+
+  // Throws IoError(WriteOutput) on a write error (a full disk).
+  void Write(std::string_view bytes);
+  // Makes the output final. Throws IoError(WriteOutput).
+  void Commit();
+  const std::string& Name() const { return name_; }
+  std::uint64_t Written() const { return written_; }
+
+ private:
+  void Discard() noexcept;
+
+  int fd_ = -1;
+  bool owned_ = false;
+  bool committed_ = false;
+  std::string name_;    // as the user named it
+  std::string target_;  // the file that the rename replaces (links resolved)
+  std::string temp_;    // empty when writing directly
+  std::uint64_t written_ = 0;
+};
+
+// True when both paths name the same existing file (also through another
+// spelling of the path or a link).
+bool SameFile(const std::string& a, const std::string& b);
+
+// Reads the whole input (a file or standard input). Throws IoError.
+std::string ReadAll(const std::string& path);
+
+// Writes `bytes` to `path` atomically (or to standard output). Throws IoError.
+void WriteAll(const std::string& path, std::string_view bytes);
+
+}  // namespace qorvel
