@@ -1,2 +1,99 @@
 #include <gtest/gtest.h>
-TEST(CliLayout, Builds) { SUCCEED(); }
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "cli/cli_run.h"
+#include "velmar/core/layout.h"
+
+namespace qorvel::testing {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(CliLayout, WritesTheWebFormatTextOfStandardInput) {
+  const RunResult r = RunQorvel({"layout", "--line-height", "0"}, "AB CD EF");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "\r\nEF\r\nCD \r\nAB ");
+}
+
+TEST(CliLayout, WrappedTextAndOptionSpellings) {
+  EXPECT_EQ(RunQorvel({"layout", "--wrapped", "--line-height=0"}, "AB CD").out, "AB \r\nCD\r\n");
+  EXPECT_EQ(RunQorvel({"layout", "-w", "-l", "0", "-"}, "AB CD").out, "AB \r\nCD\r\n");
+  // The default line height is 500; a negative one never wraps.
+  std::string wide;
+  for (int i = 0; i < 100; ++i) wide += "ABCDEFGH ";
+  EXPECT_EQ(RunQorvel({"layout", "-w"}, wide).out, WrapText(wide, 500));
+  EXPECT_EQ(RunQorvel({"layout", "-w", "--line-height=-1"}, wide).out, wide + "\r\n");
+}
+
+TEST(CliLayout, FilesInAndOut) {
+  TempDir dir;
+  Spit(dir / "in.txt", "X\r\nY\0Z"s);
+  const RunResult r = RunQorvel({"layout", "-o", dir / "out.txt", dir / "in.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(Slurp(dir / "out.txt"), "\r\nY\r\nX");
+}
+
+TEST(CliLayout, UsageErrorsExitWithTwo) {
+  EXPECT_EQ(RunQorvel({}).status, 2);
+  EXPECT_EQ(RunQorvel({"frobnicate"}).status, 2);
+  const RunResult badHeight = RunQorvel({"layout", "--line-height", "tall"});
+  EXPECT_EQ(badHeight.status, 2);
+  EXPECT_NE(badHeight.err.find("tall"), std::string::npos);
+  EXPECT_EQ(RunQorvel({"layout", "--line-height"}).status, 2);
+  EXPECT_EQ(RunQorvel({"layout", "--bogus"}).status, 2);
+  EXPECT_EQ(RunQorvel({"layout", "a", "b"}).status, 2);
+}
+
+TEST(CliLayout, HelpAndVersion) {
+  const RunResult help = RunQorvel({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("layout"), std::string::npos);
+  EXPECT_NE(RunQorvel({"layout", "--help"}).out.find("--line-height"), std::string::npos);
+  EXPECT_EQ(RunQorvel({"--version"}).out.rfind("qorvel ", 0), 0u);
+}
+
+TEST(CliLayout, IoErrorsNameTheFileAndKeepExistingOutput) {
+  TempDir dir;
+  const RunResult missing = RunQorvel({"layout", dir / "nope.txt"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("nope.txt"), std::string::npos);
+  EXPECT_NE(missing.err.find("No such file"), std::string::npos);
+
+  const RunResult directory = RunQorvel({"layout", dir.path()});
+  EXPECT_EQ(directory.status, 1);
+  EXPECT_NE(directory.err.find("directory"), std::string::npos);
+
+  EXPECT_EQ(RunQorvel({"layout", "-o", dir / "no/such/folder/out.txt"}, "A").status, 1);
+
+  // Output into the input file is refused before anything is written.
+  Spit(dir / "same.txt", "AB CD");
+  const RunResult same = RunQorvel({"layout", "-o", dir / "./same.txt", dir / "same.txt"});
+  EXPECT_EQ(same.status, 1);
+  EXPECT_EQ(Slurp(dir / "same.txt"), "AB CD");
+  ASSERT_EQ(symlink((dir / "same.txt").c_str(), (dir / "link.txt").c_str()), 0);
+  EXPECT_EQ(RunQorvel({"layout", "-o", dir / "link.txt", dir / "same.txt"}).status, 1);
+  EXPECT_EQ(Slurp(dir / "same.txt"), "AB CD");
+
+  // A full disk is an error, not a success.
+  if (access("/dev/full", W_OK) == 0) {
+    const RunResult full = RunQorvel({"layout", "-o", "/dev/full"}, "AB");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("No space"), std::string::npos);
+  }
+}
+
+TEST(CliLayout, OutputThroughALinkReplacesTheTargetAndKeepsTheLink) {
+  TempDir dir;
+  Spit(dir / "target.txt", "old");
+  ASSERT_EQ(symlink("target.txt", (dir / "link.txt").c_str()), 0);
+  EXPECT_EQ(RunQorvel({"layout", "-w", "-o", dir / "link.txt"}, "A").status, 0);
+  EXPECT_EQ(Slurp(dir / "target.txt"), "A\r\n");
+  struct stat st {};
+  ASSERT_EQ(lstat((dir / "link.txt").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+}
+
+}  // namespace
+}  // namespace qorvel::testing

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the main job on the bundled
+# samples: lays the Qorvel sample out into its web-format text and converts
+# every other sample into Qorvel code. Outputs go to out/.
+#
+#   ./run.sh            the job above
+#   ./run.sh velmar     start Velmar on the Qorvel sample (needs a display)
+#   ./run.sh orlenta    start Orlenta;  ./run.sh kestrum  start Kestrum
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/deps.sh
+
+build=build/release
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" >/dev/null
+qorvel="$build/cli/qorvel"
+
+case "${1:-}" in
+  velmar)  exec "$build/velmar/ui/velmar" samples/qorvel_sample.txt ;;
+  orlenta) exec "$build/orlenta/ui/orlenta" ;;
+  kestrum) exec "$build/kestrum/ui/kestrum" ;;
+esac
+
+mkdir -p out
+"$qorvel" layout -o out/qorvel_sample.web.txt samples/qorvel_sample.txt
+echo "Web-format text of samples/qorvel_sample.txt: out/qorvel_sample.web.txt"
+
+while IFS=$'\t' read -r code _; do
+  sample="samples/${code%%-*}_sample.txt"
+  [ -f "$sample" ] || continue
+  "$qorvel" convert --from "$code" -o "out/${code}.qorvel.txt" "$sample"
+  echo "$sample converted --from $code: out/${code}.qorvel.txt"
+done < <("$qorvel" convert --list)
+
+if [ -x "$build/velmar/ui/velmar" ]; then
+  if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "Starting Velmar on samples/qorvel_sample.txt"
+    exec "$build/velmar/ui/velmar" samples/qorvel_sample.txt
+  fi
+  QT_QPA_PLATFORM=offscreen "$build/velmar/ui/velmar" --render out/qorvel_sample.png samples/qorvel_sample.txt
+  echo "Velmar's view of samples/qorvel_sample.txt (no display here): out/qorvel_sample.png"
+fi

@@ -1,0 +1,85 @@
+#pragma once
+// Runs the qorvel program for the command-line tests.
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace qorvel::testing {
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string Slurp(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+inline void Spit(const std::string& path, const std::string& bytes) {
+  std::ofstream f(path, std::ios::binary);
+  f << bytes;
+}
+
+// A fresh folder under the test temp dir, removed with the object.
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qorvel-test-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Runs qorvel with `args`, feeding `input` on standard input.
+inline RunResult RunQorvel(const std::vector<std::string>& args, const std::string& input = "") {
+  TempDir io;
+  const std::string in = io / "stdin", out = io / "stdout", err = io / "stderr";
+  Spit(in, input);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int fin = open(in.c_str(), O_RDONLY);
+    const int fout = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int ferr = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(fin, 0);
+    dup2(fout, 1);
+    dup2(ferr, 2);
+    std::vector<char*> argv;
+    std::string prog = QORVEL_CLI_PATH;
+    argv.push_back(prog.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(prog.c_str(), argv.data());
+    _exit(127);
+  }
+  int wstatus = 0;
+  waitpid(pid, &wstatus, 0);
+  RunResult r;
+  r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+  r.out = Slurp(out);
+  r.err = Slurp(err);
+  return r;
+}
+
+}  // namespace qorvel::testing
