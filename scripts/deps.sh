@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libicu-dev
   clang libclang-rt-dev
-  xvfb xauth fonts-wqy-zenhei
+  xvfb xauth fonts-wqy-zenhei time
 )
 
 missing=()
