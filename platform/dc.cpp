@@ -1,0 +1,127 @@
+#include "platform/dc.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include "platform/cp936.h"
+
+namespace qorvel::platform {
+namespace {
+
+QColor ToQColor(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+}  // namespace
+
+bool CFont::CreateFont(std::int32_t height, std::int32_t width, std::int32_t escapement,
+                       std::int32_t orientation, std::int32_t weight, bool italic, bool underline,
+                       bool strikeOut, std::uint8_t charSet, std::uint8_t outPrecision,
+                       std::uint8_t clipPrecision, std::uint8_t quality,
+                       std::uint8_t pitchAndFamily, std::string_view face) {
+  LogFont lf;
+  lf.height = height;
+  lf.width = width;
+  lf.escapement = escapement;
+  lf.orientation = orientation;
+  lf.weight = weight;
+  lf.italic = italic;
+  lf.underline = underline;
+  lf.strikeOut = strikeOut;
+  lf.charSet = charSet;
+  lf.outPrecision = outPrecision;
+  lf.clipPrecision = clipPrecision;
+  lf.quality = quality;
+  lf.pitchAndFamily = pitchAndFamily;
+  lf.face = std::string(face);
+  return CreateFontIndirect(lf);
+}
+
+bool CFont::CreateFontIndirect(const LogFont& logFont) {
+  m_logFont = logFont;
+  m_bCreated = true;
+  return true;
+}
+
+bool CFont::DeleteObject() {
+  const bool was = m_bCreated;
+  m_bCreated = false;
+  return was;
+}
+
+QFont MakeQFont(const LogFont& lf, QPainter& painter) {
+  QFont font(painter.font());
+  if (!lf.face.empty()) font.setFamilies({DecodeCp936(lf.face)});
+  if (lf.height != 0) {
+    // Positive heights name the cell (ascent + descent), negative ones the
+    // character height (the em): scale the em so the cell comes out right.
+    const int wanted = std::min(std::abs(lf.height), 4096);
+    font.setPixelSize(wanted);
+    if (lf.height > 0) {
+      const int cell = QFontMetrics(font, painter.device()).height();
+      if (cell > 0 && cell != wanted)
+        font.setPixelSize(std::max(1, static_cast<int>(std::lround(wanted * double(wanted) / cell))));
+    }
+  }
+  if (lf.width > 0) {
+    const int average = QFontMetrics(font, painter.device()).averageCharWidth();
+    if (average > 0)
+      font.setStretch(std::clamp(static_cast<int>(std::lround(100.0 * lf.width / average)), 1, 4000));
+  }
+  if (lf.weight > 0) font.setWeight(static_cast<QFont::Weight>(std::clamp(lf.weight, 1, 1000)));
+  font.setItalic(lf.italic);
+  font.setUnderline(lf.underline);
+  font.setStrikeOut(lf.strikeOut);
+  return font;
+}
+
+CPainterDC::CPainterDC(QPainter& painter, const QRect& clip, bool printing)
+    : m_painter(painter), m_rectClip(clip), m_bPrinting(printing) {}
+
+CFont* CPainterDC::SelectObject(CFont* font) {
+  CFont* old = m_pFont;
+  m_pFont = font;
+  return old;
+}
+
+int CPainterDC::SetBkMode(int mode) { return std::exchange(m_nBkMode, mode); }
+COLORREF CPainterDC::SetTextColor(COLORREF color) { return std::exchange(m_crText, color); }
+
+bool CPainterDC::TextOut(int x, int y, std::string_view text) {
+  const QString str = DecodeCp936(text);
+  m_painter.save();
+  const LogFont lf = m_pFont ? m_pFont->GetLogFont() : LogFont{};
+  const QFont font = MakeQFont(lf, m_painter);
+  m_painter.setFont(font);
+  const QFontMetrics metrics(font, m_painter.device());
+  m_painter.translate(x, y);
+  // GDI's escapement turns counter-clockwise; Qt's rotation clockwise.
+  if (lf.escapement != 0) m_painter.rotate(-lf.escapement / 10.0);
+  if (m_nBkMode == OPAQUE)
+    m_painter.fillRect(QRect(0, 0, metrics.horizontalAdvance(str), metrics.height()), Qt::white);
+  m_painter.setPen(ToQColor(m_crText));
+  m_painter.drawText(0, metrics.ascent(), str);
+  m_painter.restore();
+  return true;
+}
+
+CFont* CRecordingDC::SelectObject(CFont* font) {
+  m_selections.push_back(font);
+  return std::exchange(m_pFont, font);
+}
+int CRecordingDC::SetBkMode(int mode) { return std::exchange(m_nBkMode, mode); }
+COLORREF CRecordingDC::SetTextColor(COLORREF color) { return std::exchange(m_crText, color); }
+bool CRecordingDC::TextOut(int x, int y, std::string_view text) {
+  m_textOuts.push_back({x, y, std::string(text), m_pFont ? m_pFont->GetLogFont() : LogFont{},
+                        m_crText, m_nBkMode});
+  return true;
+}
+
+CFont* CNullDC::SelectObject(CFont* font) { return std::exchange(m_pFont, font); }
+int CNullDC::SetBkMode(int mode) { return std::exchange(m_nBkMode, mode); }
+COLORREF CNullDC::SetTextColor(COLORREF color) { return std::exchange(m_crText, color); }
+
+}  // namespace qorvel::platform
