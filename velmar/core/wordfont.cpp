@@ -1,0 +1,106 @@
+#include "velmar/core/wordfont.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace qorvel {
+namespace {
+
+// The Word-font table for the printable bytes 0x20..0x7F: one row per high
+// hexadecimal digit, one cell per low digit. A cell is written in hex: a
+// group of four digits is a double-byte character (F8A2 is the bytes F8 A2,
+// A1B7 is 》), a group of two digits is a single byte (20 is the space);
+// groups are appended in the order shown. An empty cell drops the byte.
+//
+// '$' (0x24) has no complete character: its code would be the lead byte F8
+// alone, which pairs with whatever byte comes next and garbles the rest of
+// the text. It is dropped.
+constexpr std::string_view kWordFontGrid[6][16] = {
+    //        x0      x1           x2           x3      x4      x5      x6      x7      x8           x9           xA      xB           xC      xD      xE      xF
+    /* 2x */ {"20",   "F8A2",      "",          "F8F7", "",     "F8FA", "",     "F8A5", "F8CB",      "F8CA F8B8", "F9A2", "F8E6",      "F8DA", "F8CF", "F8DB", "F8AC"},
+    /* 3x */ {"F8CD", "F8FB F8B8", "F8DC F8B8", "F8F5", "F8F9", "F8F6", "F8FB", "F9A1", "F8FC",      "F8CA",      "F8A7", "F8A6",      "",     "F8E9", "",     "F8AA"},
+    /* 4x */ {"F8F4", "F8B3",      "F8F0",      "F8B9", "A1B7", "F8B2", "F8D4", "F8B8", "F8DC F8D7", "F8A3",      "A1B6", "F8C3 F8B8", "F8C9", "F8C0", "F8BE", "F8E1"},
+    /* 5x */ {"F8C5", "F8D3",      "F8D7",      "F8B5", "F8D5", "F8DE", "F8EE", "F8EF", "F8EC",      "F8DC F8E5", "F8EA", "F8E4",      "F8A4", "F8E7", "F8FD", "F8CE"},
+    /* 6x */ {"F8F2", "F8B7",      "F8F1",      "F8ED", "F8B6", "F8B9", "F8B4", "F8BB", "F8BC",      "F8DF",      "F8C3", "F8C8",      "F8BD", "F8D9", "F8BF", "F8E3"},
+    /* 7x */ {"F8E2", "F8DD",      "F8D8",      "F8B5", "F8C4", "F8E0", "F8EE", "F8D3", "F8BA",      "F8DC",      "F8EB", "28",        "2D",   "29",   "F8F3", ""},
+};
+
+// The bytes outside the grid that are kept; every other one is dropped.
+struct ExtraByte {
+  unsigned char byte;
+  std::string_view cell;
+};
+constexpr ExtraByte kWordFontExtras[] = {
+    {0x0D, "0D"},    // CR
+    {0x0A, "0A"},    // LF
+    {0xB4, "A1B6"},  // 《, the same as 'J'
+    {0xCE, "F8C1"},
+};
+
+// What one byte appends: up to four bytes, stored whole so that the inner
+// loop copies a fixed four and advances by `len`.
+struct alignas(8) Output {
+  char bytes[4] = {};
+  std::uint8_t len = 0;
+};
+
+consteval int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  throw "table cell: not an upper-case hex digit";
+}
+
+consteval Output DecodeCell(std::string_view cell) {
+  Output o;
+  std::size_t i = 0;
+  while (i < cell.size()) {
+    std::size_t group = cell.find(' ', i);
+    if (group == std::string_view::npos) group = cell.size();
+    const std::size_t digits = group - i;
+    if (digits != 2 && digits != 4) throw "table cell: a group must have 2 or 4 hex digits";
+    for (std::size_t k = i; k < group; k += 2) {
+      if (o.len == 4) throw "table cell: more than four bytes";
+      o.bytes[o.len++] = static_cast<char>(HexDigit(cell[k]) * 16 + HexDigit(cell[k + 1]));
+    }
+    i = group + 1;
+  }
+  return o;
+}
+
+consteval std::array<Output, 256> BuildTable() {
+  std::array<Output, 256> table{};
+  for (int row = 0; row < 6; ++row)
+    for (int col = 0; col < 16; ++col) table[0x20 + row * 16 + col] = DecodeCell(kWordFontGrid[row][col]);
+  for (const ExtraByte& e : kWordFontExtras) table[e.byte] = DecodeCell(e.cell);
+  return table;
+}
+
+constexpr std::array<Output, 256> kWordFontTable = BuildTable();
+
+// Input is converted in blocks into a buffer on the stack, which is then
+// appended whole.
+constexpr std::size_t kBlock = 4096;
+
+}  // namespace
+
+void ConvertWordFontPaste(std::string_view text, std::string& out) {
+  text = text.substr(0, text.find('\0'));
+  out.reserve(out.size() + 2 * text.size());
+  char buf[4 * kBlock];
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = p + text.size();
+  while (p < end) {
+    const auto* const blockEnd = p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(end - p));
+    char* o = buf;
+    for (; p < blockEnd; ++p) {
+      const Output& cell = kWordFontTable[*p];
+      std::memcpy(o, cell.bytes, 4);
+      o += cell.len;
+    }
+    out.append(buf, static_cast<std::size_t>(o - buf));
+  }
+}
+
+}  // namespace qorvel

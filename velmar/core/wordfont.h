@@ -1,0 +1,17 @@
+#pragma once
+// Word-font text: Mongolian typed in a word processor with an ASCII-mapped
+// font, one byte per glyph form or punctuation mark. Converted byte by byte
+// into Qorvel code, with no state from one byte to the next.
+
+#include <string>
+#include <string_view>
+
+namespace qorvel {
+
+// Appends to `out` the Qorvel text for the Word-font clipboard text `text`.
+// The text ends at its first NUL byte, if it holds one. Each byte is looked up
+// on its own (a GBK character is not taken as a pair); unmapped bytes are
+// dropped.
+void ConvertWordFontPaste(std::string_view text, std::string& out);
+
+}  // namespace qorvel
