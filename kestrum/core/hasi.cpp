@@ -1,0 +1,266 @@
+#include "kestrum/core/hasi.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace qorvel {
+namespace {
+
+// The first byte of a unit, 0x20..0x7F: one row per high hexadecimal digit,
+// one cell per low digit. A hex cell is what is written: F8A2 is the
+// GlyphCode bytes F8 A2, two codes are written in the order shown. "copy"
+// writes the byte itself, "prefix" takes the next byte by the grave (0x60)
+// or tilde (0x7E) rules below, "pair" begins a GBK pair.
+constexpr std::string_view kHasiGrid[6][16] = {
+    //        x0        x1      x2      x3      x4           x5      x6      x7           x8           x9      xA      xB      xC      xD      xE        xF
+    /* 2x */ {"copy",   "F8A2", "F8C5", "F9A1", "F9A2",      "F8FB", "F8FC", "F8DC F8E5", "copy",      "copy", "F8EF", "copy", "F8B2", "F8B1", "F8A5",   "F8AB"},
+    /* 3x */ {"copy",   "copy", "copy", "copy", "copy",      "copy", "copy", "copy",      "copy",      "copy", "F8A7", "F8A9", "F8E0", "copy", "F8E3",   "F8AA"},
+    /* 4x */ {"F8FD",   "F8B3", "F8C8", "F8E6", "F8DC F8D7", "F8B8", "F8BD", "F8D9",      "F8D0",      "F8D6", "F8DC", "F8D7", "F8E1", "F8DE", "F8BE",   "F8B3 F8BB"},
+    /* 5x */ {"F8CD",   "F8D2", "F8F1", "F8E4", "F8C7",      "F8D5", "F8D8", "F8F4",      "F8B6 F8C0", "F8EE", "F8B5", "F8DB", "F8F2", "F8CC", "F8FE",   "F8F3"},
+    /* 6x */ {"prefix", "F8B4", "F8C4", "F8EC", "F8EB",      "F8B3", "F8C3", "F8DA",      "F8D1",      "F8B9", "F8ED", "F8D3", "F8E2", "F8DF", "F8BF",   "F8BB"},
+    /* 7x */ {"F8CB",   "F8DD", "F8F0", "F8E5", "F8EA",      "F8D4", "F8C9", "F8BC",      "F8B5",      "F8BA", "F8B6", "F8CE", "F8CA", "F8CF", "prefix", "pair"},
+};
+
+// Of the bytes below 0x20, CR and LF are copied and 0x00 ends the input; the
+// others are dropped. Every byte 0x80..0xFF begins a GBK pair.
+constexpr unsigned char kCopiedControls[] = {0x0D, 0x0A};
+
+// Units that write output but don't count toward progress, by first byte.
+constexpr std::string_view kUncounted = " \r\n0123456789.";
+
+// After a prefix, its next byte F is always taken. A byte with no rule here
+// drops the prefix and F together (as does the end of the input).
+struct FollowerRule {
+  unsigned char follower;
+  std::string_view cell;
+};
+
+// Grave prefix 0x60. Besides these, F in 'a'..'}' other than 's' writes what
+// F alone writes, and F = '~' begins a tilde unit that takes one more byte.
+constexpr FollowerRule kGraveRules[] = {
+    {'C', "F8E9"},
+    {'S', "F8E7"},
+    {'s', "F8E8"},
+};
+constexpr unsigned char kGraveAsAloneFirst = 'a';
+constexpr unsigned char kGraveAsAloneLast = '}';
+
+// Tilde prefix 0x7E.
+constexpr FollowerRule kTildeRules[] = {
+    {'B', "F8F9"},
+    {'F', "F8F6"},
+    {'T', "F8F8"},
+    {'b', "F8F7"},
+    {'f', "F8F5"},
+    {'v', "F8FA"},
+};
+
+enum class Kind : std::uint8_t {
+  kWrite,  // write `bytes` (possibly nothing)
+  kGrave,  // grave prefix; as a follower: a tilde unit follows
+  kTilde,  // tilde prefix
+  kPair,   // GBK lead byte
+  kEnd,    // NUL: the input ends
+};
+
+// What a byte does in one position. The output is stored whole so that the
+// inner loop copies a fixed four bytes and advances by `len`.
+struct alignas(8) Unit {
+  char bytes[4] = {};
+  std::uint8_t len = 0;
+  Kind kind = Kind::kWrite;
+  std::uint8_t counts = 0;
+};
+
+consteval int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  throw "table cell: not an upper-case hex digit";
+}
+
+// A cell of GlyphCodes ("F8A2" or "F8DC F8E5").
+consteval Unit Glyphs(std::string_view cell) {
+  Unit u;
+  for (std::size_t i = 0; i < cell.size(); i += 5) {
+    if (u.len == 4 || cell.size() - i < 4 || (i + 4 < cell.size() && cell[i + 4] != ' '))
+      throw "table cell: one or two four-digit codes expected";
+    for (std::size_t k = i; k < i + 4; k += 2)
+      u.bytes[u.len++] = static_cast<char>(HexDigit(cell[k]) * 16 + HexDigit(cell[k + 1]));
+  }
+  return u;
+}
+
+consteval Unit Copy(unsigned char b) {
+  Unit u;
+  u.bytes[0] = static_cast<char>(b);
+  u.len = 1;
+  return u;
+}
+
+consteval Unit Special(Kind kind) {
+  Unit u;
+  u.kind = kind;
+  return u;
+}
+
+// First bytes of units.
+consteval std::array<Unit, 256> BuildFirstTable() {
+  std::array<Unit, 256> t{};
+  t[0x00] = Special(Kind::kEnd);
+  for (unsigned char b : kCopiedControls) t[b] = Copy(b);
+  for (int row = 0; row < 6; ++row) {
+    for (int col = 0; col < 16; ++col) {
+      const auto b = static_cast<unsigned char>(0x20 + row * 16 + col);
+      const std::string_view cell = kHasiGrid[row][col];
+      if (cell == "copy") t[b] = Copy(b);
+      else if (cell == "pair") t[b] = Special(Kind::kPair);
+      else if (cell == "prefix" && b == 0x60) t[b] = Special(Kind::kGrave);
+      else if (cell == "prefix" && b == 0x7E) t[b] = Special(Kind::kTilde);
+      else t[b] = Glyphs(cell);
+    }
+  }
+  for (int b = 0x80; b <= 0xFF; ++b) t[b] = Special(Kind::kPair);
+  for (int b = 0; b < 256; ++b)
+    t[b].counts = t[b].kind == Kind::kWrite && t[b].len > 0 &&
+                  kUncounted.find(static_cast<char>(b)) == std::string_view::npos;
+  return t;
+}
+
+constexpr std::array<Unit, 256> kFirst = BuildFirstTable();
+
+// The byte after a prefix. A prefix unit counts when it writes output.
+consteval std::array<Unit, 256> BuildFollowerTable(const FollowerRule* rules, std::size_t n) {
+  std::array<Unit, 256> t{};
+  for (std::size_t i = 0; i < n; ++i) t[rules[i].follower] = Glyphs(rules[i].cell);
+  for (Unit& u : t) u.counts = u.len > 0;
+  return t;
+}
+
+consteval std::array<Unit, 256> BuildGraveFollowers() {
+  std::array<Unit, 256> t = BuildFollowerTable(kGraveRules, std::size(kGraveRules));
+  for (int f = kGraveAsAloneFirst; f <= kGraveAsAloneLast; ++f) {
+    if (t[f].len > 0) continue;  // a rule of its own
+    if (kFirst[f].kind != Kind::kWrite || kFirst[f].len == 0) throw "grave: F alone must write output";
+    t[f] = kFirst[f];
+    t[f].counts = 1;
+  }
+  t['~'] = Special(Kind::kTilde);
+  return t;
+}
+
+constexpr std::array<Unit, 256> kAfterGrave = BuildGraveFollowers();
+constexpr std::array<Unit, 256> kAfterTilde = BuildFollowerTable(kTildeRules, std::size(kTildeRules));
+
+// Input is converted in blocks into a buffer on the stack, which is then
+// appended whole. No unit writes more than four bytes per byte it takes.
+constexpr std::size_t kBlock = 4096;
+constexpr std::size_t kMaxOutPerByte = 4;
+
+}  // namespace
+
+// One block of input and its state, held in locals while the block runs.
+struct HasiConverter::Block {
+  const unsigned char* p;
+  const unsigned char* end;
+  char* o;
+  Pending pending;
+  bool ended;
+  std::uint64_t counted;
+};
+
+void HasiConverter::ConvertBlock(Block& blk) {
+  const unsigned char* p = blk.p;
+  const unsigned char* end = blk.end;
+  char* o = blk.o;
+  std::uint64_t counted = blk.counted;
+  Pending pending = blk.pending;
+
+  const auto write = [&](const Unit& u) {
+    std::memcpy(o, u.bytes, 4);
+    o += u.len;
+    counted += u.counts;
+  };
+  // `p` is at the byte after a grave prefix (and p < end).
+  const auto afterGrave = [&] {
+    const Unit& u = kAfterGrave[*p++];
+    if (u.kind != Kind::kTilde) write(u);
+    else if (p == end) pending = Pending::kTildeFollower;
+    else write(kAfterTilde[*p++]);
+  };
+
+  // A unit cut by the last block's end takes its next byte first.
+  if (p < end) {
+    switch (pending) {
+      case Pending::kNone: break;
+      case Pending::kPairTrail: *o++ = static_cast<char>(*p++); pending = Pending::kNone; break;
+      case Pending::kGraveFollower: pending = Pending::kNone; afterGrave(); break;
+      case Pending::kTildeFollower: pending = Pending::kNone; write(kAfterTilde[*p++]); break;
+    }
+  }
+
+  // A unit is cut only by the block's end, so `pending` is set only there.
+  while (p < end) {
+    const Unit& u = kFirst[*p++];
+    if (u.kind == Kind::kWrite) [[likely]] {
+      write(u);
+      continue;
+    }
+    switch (u.kind) {
+      case Kind::kWrite:  // handled above
+        break;
+      case Kind::kPair:
+        // The lead byte is written at once; at the end of the input it is
+        // written alone rather than lost.
+        *o++ = static_cast<char>(p[-1]);
+        ++counted;
+        if (p == end) pending = Pending::kPairTrail;
+        else *o++ = static_cast<char>(*p++);
+        break;
+      case Kind::kGrave:
+        if (p == end) pending = Pending::kGraveFollower;
+        else afterGrave();
+        break;
+      case Kind::kTilde:
+        if (p == end) pending = Pending::kTildeFollower;
+        else write(kAfterTilde[*p++]);
+        break;
+      case Kind::kEnd:
+        blk.ended = true;
+        end = p;
+        break;
+    }
+  }
+  blk.p = p;
+  blk.o = o;
+  blk.counted = counted;
+  blk.pending = pending;
+}
+
+bool HasiConverter::Feed(std::string_view chunk, std::string& out) {
+  if (ended_) return false;
+  const auto* const begin = reinterpret_cast<const unsigned char*>(chunk.data());
+  const auto* const end = begin + chunk.size();
+  out.reserve(out.size() + 2 * chunk.size());
+  char buf[kMaxOutPerByte * kBlock];
+  Block blk{begin, begin, buf, pending_, false, counted_};
+  while (blk.p < end && !blk.ended) {
+    blk.end = blk.p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(end - blk.p));
+    blk.o = buf;
+    ConvertBlock(blk);
+    out.append(buf, static_cast<std::size_t>(blk.o - buf));
+  }
+  pending_ = blk.pending;
+  ended_ = blk.ended;
+  counted_ = blk.counted;
+  consumed_ += static_cast<std::uint64_t>(blk.p - begin);
+  return !ended_;
+}
+
+void HasiConverter::Finish(std::string&) {
+  // A prefix cut off by the end of the input is dropped with nothing after
+  // it; a lone GBK lead byte is already out.
+  pending_ = Pending::kNone;
+}
+
+}  // namespace qorvel

@@ -1,0 +1,56 @@
+#pragma once
+// Hasi code to Qorvel 2006 international code, one unit at a time. A unit is
+// a single byte, a prefix (grave 0x60 or tilde 0x7E) with the byte after it,
+// or a GBK pair (a byte 0x7F..0xFF and the byte after it, copied whole).
+// A NUL byte that begins a unit ends the input.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fileio/stream_converter.h"
+
+namespace qorvel {
+
+// The maximum of Kestrum's progress bar for an input of `inputBytes` bytes:
+// twice the number of reads the counting pass makes (the bytes plus the read
+// that meets the end), kept whole in 64 bits.
+constexpr std::uint64_t HasiProgressRange(std::uint64_t inputBytes) { return 2 * (inputBytes + 1); }
+
+class HasiConverter final : public StreamConverter {
+ public:
+  // Any chunking of the same input gives the same bytes; a unit cut by a
+  // chunk end is finished by the next chunk. Returns false once a NUL byte
+  // has ended the input (later calls take nothing).
+  bool Feed(std::string_view chunk, std::string& out) override;
+
+  // End of input: a prefix still waiting for its next byte writes nothing.
+  // A GBK lead byte with no byte after it has already been written alone.
+  void Finish(std::string& out) override;
+
+  std::uint64_t Consumed() const override { return consumed_; }
+
+  // The progress count: units that wrote output, except the space, CR, LF,
+  // the digits and the full stop. A prefix unit counts when it writes
+  // output; a GBK pair always counts.
+  std::uint64_t CountedUnits() const { return counted_; }
+
+ private:
+  // What the unit cut by the last chunk end still needs.
+  enum class Pending : std::uint8_t {
+    kNone,
+    kGraveFollower,  // a grave prefix waits for its next byte
+    kTildeFollower,  // a tilde prefix (alone or after a grave) waits for its next byte
+    kPairTrail,      // a GBK lead byte has been written; its second byte is copied
+  };
+
+  struct Block;
+  static void ConvertBlock(Block& b);
+
+  Pending pending_ = Pending::kNone;
+  bool ended_ = false;
+  std::uint64_t consumed_ = 0;
+  std::uint64_t counted_ = 0;
+};
+
+}  // namespace qorvel
