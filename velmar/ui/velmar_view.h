@@ -1,0 +1,67 @@
+#pragma once
+// Velmar's view: draws the wrapped text as vertical columns and carries the
+// commands that bring text in and out. It holds no data: everything lives in
+// the text store (velmar/core/text_store.h).
+
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/scroll_view.h"
+#include "velmar/ui/cmd_target.h"
+
+class QPrinter;
+
+using qorvel::platform::CDC;
+using qorvel::platform::COLORREF;
+
+class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
+  Q_OBJECT
+
+ public:
+  explicit CVelmarView(QWidget* parent = nullptr);
+
+  // Rebuilds g_strWrapped and g_strWeb from g_strSource at g_nLineHeight.
+  static void LayoutText();
+
+  void OnInitialUpdate() override;
+  void OnDraw(CDC* pDC) override;
+  void DrawLine(CDC* pDC, int x, int y, std::string_view text, COLORREF color);
+  void OnContextMenu(QWidget* pWnd, QPoint point) override;
+  bool OnCmdMsg(int id, bool execute) override;
+
+  // Appends the text of the file `path` to g_strSource: its bytes up to its
+  // end or its first 0x00 or 0xFF byte. False, with the source text
+  // unchanged, when the file cannot be read.
+  static bool AppendTextFile(const QString& path);
+  // AppendTextFile, then lay out and redraw; a file that cannot be read is
+  // reported ("打开文件错!!!") and the text stays as it was.
+  bool OpenTextFile(const QString& path);
+  // Paints the view's picture onto the printer's first page.
+  void PrintTo(QPrinter& printer);
+
+  // Command handlers.
+  void OnNewText();
+  void OnFileOpenText();
+  void OnPastePlain();
+  void OnCopyWeb();
+  void OnCutWeb();
+  void OnCopyAll();
+  void OnRelayout();
+  void OnChooseFont();
+  void OnSetLineHeight();
+  void OnPasteMengkeliText();
+  void OnPasteMingantuText();
+  void OnPasteWordText();
+  void OnFilePrint();
+  void OnFilePrintDirect();
+  void OnFilePrintPreview();
+
+ private:
+  using PasteConverter = void (*)(std::string_view text, std::string& out);
+  void PasteConverted(PasteConverter convert);
+};
+
+inline constexpr const char* kOpenErrorText = "打开文件错!!!";
+inline constexpr const char* kMessageCaption = "Qorvel蒙文软件:";
