@@ -148,6 +148,7 @@ bool CMainFrame::OnCreate() {
   UpdateRecentFileMenu();
   UpdateCommandStates();
   UpdateTitle();
+  m_pView->setFocus();
   return true;
 }
 

@@ -18,6 +18,8 @@ int Usage(const char* problem) {
   return 2;
 }
 
+constexpr std::int32_t kMaxFontSize = 1000;
+
 bool ParseInt(const QString& text, std::int32_t& value) {
   bool ok = false;
   const int v = text.toInt(&ok);
@@ -62,7 +64,8 @@ int RunRender(const QStringList& args) {
     else if (name == QLatin1String("--line-height")) {
       if (!ParseInt(value, g_nLineHeight)) return Usage("--line-height takes a whole number");
     } else if (name == QLatin1String("--size")) {
-      if (!ParseInt(value, g_nFontSize) || g_nFontSize <= 0) return Usage("--size takes a positive whole number");
+      if (!ParseInt(value, g_nFontSize) || g_nFontSize <= 0 || g_nFontSize > kMaxFontSize)
+        return Usage("--size takes a whole number from 1 to 1000");
     } else if (name == QLatin1String("--font")) {
       g_strFontFace = qorvel::platform::EncodeCp936(value);
     } else {

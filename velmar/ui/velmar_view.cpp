@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -83,7 +84,7 @@ void CVelmarView::OnInitialUpdate() {
 
 void CVelmarView::OnDraw(CDC* pDC) {
   CFont font;
-  font.CreateFont(static_cast<std::int32_t>(g_nFontSize * 2.5), g_nFontSize, kEscapementDown, 0,
+  font.CreateFont(static_cast<std::int32_t>(std::clamp(g_nFontSize * 2.5, -1e9, 1e9)), g_nFontSize, kEscapementDown, 0,
                   kWeightNormal, false, false, false, DEFAULT_CHARSET, OUT_STRING_PRECIS,
                   CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH, g_strFontFace);
   CFont* pOldFont = pDC->SelectObject(&font);
@@ -92,7 +93,7 @@ void CVelmarView::OnDraw(CDC* pDC) {
   // reach the area being painted are drawn. A column's cell lies left of its
   // x, about one font height wide.
   const QRect clip = pDC->GetClipBox();
-  const long long cell = std::max<long long>(std::abs(static_cast<long long>(g_nFontSize) * 5 / 2), 1);
+  const long long cell = std::max<long long>(std::llabs(static_cast<long long>(g_nFontSize) * 5 / 2), 1);
   const long long spacing = 3LL * g_nFontSize;
   long long n = 0;
   std::size_t start = 0;
@@ -211,7 +212,8 @@ void CVelmarView::OnRelayout() {
 }
 
 void CVelmarView::OnChooseFont() {
-  const FontRequest request{DecodeCp936(g_strFontFace), static_cast<int>(g_nFontSize * 1.34)};
+  const FontRequest request{DecodeCp936(g_strFontFace),
+                            static_cast<int>(std::clamp(g_nFontSize * 1.34, -1e9, 1e9))};
   const std::optional<FontChoice> choice = CurrentUi().ChooseFont(nullptr, request);
   if (!choice) return;
   g_strFontFace = EncodeCp936(choice->face);
