@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "mengkeli/paste.h"
+
+namespace qorvel {
+namespace {
+
+// "F8A2 41" -> the bytes F8 A2 41.
+std::string H(std::string_view hex) {
+  std::string bytes;
+  for (std::size_t k = 0; k < hex.size(); ++k)
+    if (hex[k] != ' ') bytes.push_back(static_cast<char>(std::stoi(std::string(hex.substr(k++, 2)), nullptr, 16)));
+  return bytes;
+}
+
+std::string Paste(std::string_view hex) {
+  std::string out;
+  ConvertMengkeliPaste(H(hex), out);
+  return out;
+}
+
+TEST(MengkeliPaste, BytesOutsideUnitsPassThrough) {
+  EXPECT_EQ(Paste("41 F8A2 0D0A"), H("41 F8A4 0D0A"));
+  EXPECT_EQ(Paste("D6D0"), H("D6D0"));
+  // GBK pairs are not recognised: a trail byte 0xF8 starts a unit.
+  EXPECT_EQ(Paste("B0F8 A2"), H("B0 F8A4"));
+  EXPECT_EQ(Paste("F8A1"), H("A1"));
+}
+
+TEST(MengkeliPaste, LookAheadAcrossTheText) {
+  EXPECT_EQ(Paste("F9D0 F8D9"), H("F8C4"));
+  EXPECT_EQ(Paste("F9D0 20 F8D9"), H("F8C3 20 F8B4"));
+  EXPECT_EQ(Paste("F9C5 20"), H("F8B6 20"));
+  EXPECT_EQ(Paste("F9C5 F8A2"), H("F8B6 F8A4"));
+  EXPECT_EQ(Paste("F9D8 0D0A F9AC"), H("0D0A AC"));
+  EXPECT_EQ(Paste("FAE5 F9B4 FAE5"), H("F9A2 F8B2"));
+}
+
+TEST(MengkeliPaste, TextEndsAtItsFirstNul) {
+  EXPECT_EQ(Paste(""), "");
+  EXPECT_EQ(Paste("00"), "");
+  EXPECT_EQ(Paste("41 00 42"), "A");
+  // Bytes past the end join nothing.
+  EXPECT_EQ(Paste("F9D0 00 F8D9"), H("F8C3"));
+  EXPECT_EQ(Paste("F9D0 F8 00 D9"), H("F8C3"));
+  // A lone lead byte at the end is lost, and nothing else.
+  EXPECT_EQ(Paste("41 F9"), "A");
+  EXPECT_EQ(Paste("41 F9 00 42"), "A");
+  EXPECT_EQ(Paste("F9D0 F8"), H("F8C3"));
+}
+
+TEST(MengkeliPaste, SecondPasteStandsBehindTheFirst) {
+  std::string source;
+  ConvertMengkeliPaste(H("F8A2 20"), source);
+  ConvertMengkeliPaste(H("F9D0 F8D9 00 41"), source);
+  EXPECT_EQ(source, H("F8A4 20 F8C4"));
+}
+
+TEST(MengkeliPaste, LongTextMatchesItsPieces) {
+  // Pass-through runs and growing output across many units.
+  std::string text, expected;
+  for (int k = 0; k < 5000; ++k) {
+    text += H("F9A2 2C20 F9D0 F8D8 0D0A");
+    expected += H("F8B3F8BBF8B2 2C20 F8C4F8B5 0D0A");
+  }
+  std::string out = "x";
+  ConvertMengkeliPaste(text, out);
+  EXPECT_EQ(out, "x" + expected);
+}
+
+}  // namespace
+}  // namespace qorvel

@@ -1,0 +1,20 @@
+#pragma once
+// Velmar's Mingantu paste: clipboard text in Mingantu code scanned unit by
+// unit into Qorvel code. Lead bytes 0xA6, 0xA3, 0xF8, 0xF9, 0xFA; every other
+// byte passes through.
+
+#include <string>
+#include <string_view>
+
+#include "mengkeli/unit_table.h"
+
+namespace qorvel {
+
+// Appends the conversion of the clipboard text `text` to `out`. The text ends
+// at its first NUL byte; a lead byte that is its last byte appends nothing.
+void ConvertMingantuPaste(std::string_view text, std::string& out);
+
+// The compiled Mingantu unit table.
+const UnitTable& MingantuUnitTable();
+
+}  // namespace qorvel
