@@ -1,9 +1,32 @@
 #include "cli/modes.h"
 
+#include "kestrum/core/hasi.h"
+#include "mengkeli/paste.h"
+#include "orlenta/core/mengkeli_file.h"
+#include "velmar/core/mingantu.h"
+#include "velmar/core/wordfont.h"
+
 namespace qorvel::cli {
+namespace {
+
+template <class Converter>
+std::unique_ptr<StreamConverter> Make() {
+  return std::make_unique<Converter>();
+}
+
+}  // namespace
 
 const std::vector<ConvertMode>& ConvertModes() {
-  static const std::vector<ConvertMode> modes = {};
+  static const std::vector<ConvertMode> modes = {
+      {"mengkeli", "Mengkeli code file to Qorvel 2006 code, as Orlenta writes it", nullptr,
+       &Make<MengkeliFileConverter>},
+      {"mengkeli-paste", "Mengkeli code text, as Velmar's Mengkeli paste appends it", &ConvertMengkeliPaste,
+       nullptr},
+      {"mingantu", "Mingantu code text, as Velmar's Mingantu paste appends it", &ConvertMingantuPaste, nullptr},
+      {"wordfont", "Word-font text, as Velmar's Word-font paste appends it", &ConvertWordFontPaste, nullptr},
+      {"hasi", "Hasi code file to Qorvel 2006 international code, as Kestrum writes it", nullptr,
+       &Make<HasiConverter>},
+  };
   return modes;
 }
 
