@@ -1,0 +1,69 @@
+#pragma once
+// One file conversion started from a converter dialog, step by step. Each
+// step shows its failure in a message box (the given first line, then the
+// file and the reason) and returns false; the command then ends. The
+// streams are closed, and an unfinished output removed, when a step fails
+// and when the object goes: an existing output file is replaced only by
+// Commit, with the whole converted text.
+//
+//   CConversionRun run(*this, strInput, strOutput);
+//   if (!run.RefuseSameFile() || !run.CountInput("Open File 1 Error !")) return;
+//   SetProgressRange(run.InputSize() + 1);
+//   ...
+//   if (!run.OpenInput(...) || !run.OpenOutput(...)) return;
+//   if (!run.Convert(converter, [&] { SetProgressPos(converter.Consumed()); })) return;
+//   if (!run.Commit()) return;
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "fileio/convert_file.h"
+#include "fileio/files.h"
+#include "fileio/stream_converter.h"
+
+class CConvDialog;
+
+class CConversionRun {
+ public:
+  // The paths as typed in the edits; "-" names a file called "-" here.
+  CConversionRun(CConvDialog& dlg, const QString& strInput, const QString& strOutput);
+  CConversionRun(const CConversionRun&) = delete;
+  CConversionRun& operator=(const CConversionRun&) = delete;
+
+  // Refuses an output path that names the input file.
+  bool RefuseSameFile();
+  // The counting pass: opens the input once to learn its size.
+  bool CountInput(std::string_view failText);
+  std::uint64_t InputSize() const { return m_nInputSize; }
+
+  // Opens the input for the conversion pass.
+  bool OpenInput(std::string_view failText);
+  // Opens the output: a temporary file beside it until Commit.
+  bool OpenOutput(std::string_view failText);
+
+  // Converts the whole input into the output. `onProgress` runs before the
+  // first byte, after every kProgressStep bytes of input and at the end;
+  // the window is repainted after it.
+  bool Convert(qorvel::StreamConverter& converter, const std::function<void()>& onProgress);
+  // The reads the conversion pass made: the bytes taken, and the read that
+  // met the end of the file unless a NUL byte ended the input.
+  std::uint64_t Reads() const;
+
+  // Makes the output final and closes both files.
+  bool Commit();
+
+ private:
+  void Fail(std::string_view firstLine, const qorvel::IoError& error);
+
+  CConvDialog& m_dlg;
+  std::string m_inPath;
+  std::string m_outPath;
+  std::uint64_t m_nInputSize = 0;
+  std::optional<qorvel::InputFile> m_in;
+  std::optional<qorvel::AtomicOutput> m_out;
+  qorvel::ConversionResult m_result;
+};
