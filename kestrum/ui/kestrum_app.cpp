@@ -1,0 +1,12 @@
+#include "kestrum/ui/kestrum_app.h"
+
+#include "kestrum/ui/kestrum_dlg.h"
+
+bool CKestrumApp::InitInstance() {
+  InitConvApplication(kKestrumProfile);
+  CKestrumDlg dlg;
+  m_pMainWnd = &dlg;
+  dlg.DoModal();  // whatever closed it, the program ends
+  m_pMainWnd = nullptr;
+  return false;
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Kestrum's main dialog: a Hasi-code text file converted into a Qorvel 2006
+// international code text file.
+
+#include "convdialog/conv_dialog.h"
+
+// Kestrum's dialogs, texts and file dialogs.
+extern const ConvDialogProfile kKestrumProfile;
+
+class CKestrumDlg : public CConvDialog {
+ public:
+  explicit CKestrumDlg(QWidget* pParent = nullptr);
+
+  // "转换": converts the file named in edit 1000 into the file named in
+  // edit 1001. The dialog stays open.
+  void OnOK() override;
+};

@@ -1,0 +1,141 @@
+#include "orlenta/ui/orlenta_dlg.h"
+
+#include <QCoreApplication>
+
+#include "convdialog/conv_run.h"
+#include "mengkeli/word.h"
+#include "orlenta/core/mengkeli_file.h"
+#include "orlenta/core/orlenta_texts.h"
+#include "orlenta/ui/orlenta_icon.h"
+
+using namespace qorvel::platform;
+
+namespace {
+
+// Main dialog 102, controls in tab order.
+const DialogTemplate kOrlentaDlg{IDD_CONVERTER_DIALOG, "蒙科立蒙文代码转换为Qorvel蒙文2006代码", "宋体", 9, 320, 121, true, {
+    {IDOK, ControlKind::DefPushButton, "开始转换", 93, 99, 50, 14},
+    {IDCANCEL, ControlKind::PushButton, "退  出", 163, 99, 50, 14},
+    {IDC_STATIC, ControlKind::Static, "在这里蒙科立蒙文文本文件名:(.txt)", 7, 7, 200, 8},
+    {IDC_INPUT, ControlKind::Edit, "", 7, 21, 240, 12},
+    {IDC_STATIC, ControlKind::Static, "在这里输入转换后的Qorvel蒙文文件(.txt):", 7, 41, 200, 8},
+    {IDC_OUTPUT, ControlKind::Edit, "", 7, 56, 240, 12},
+    {IDC_PROGRESS, ControlKind::Progress, "", 7, 80, 306, 8},
+    {IDC_BROWSE_INPUT, ControlKind::PushButton, "浏览...", 254, 21, 59, 12},
+    {IDC_BROWSE_OUTPUT, ControlKind::PushButton, "浏览...", 254, 55, 59, 12},
+    {IDC_STATUS, ControlKind::Static, "准备转换...", 8, 100, 58, 14},
+}};
+
+// About box 100.
+const DialogTemplate kOrlentaAboutDlg{IDD_ABOUTBOX, "关于 北大方正10.0转换Qorvel蒙文程序", "宋体", 9, 264, 64, true, {
+    {IDC_STATIC, ControlKind::Icon, "", 7, 13, 20, 20},
+    {IDC_STATIC, ControlKind::Static, "北大方正10.0转换Qorvel蒙文程序 1.0 版", 35, 15, 153, 8},
+    {IDOK, ControlKind::DefPushButton, "确定", 199, 32, 50, 14},
+}};
+
+constexpr std::string_view kStatusReady = "准备转换...";
+
+}  // namespace
+
+const ConvDialogProfile kOrlentaProfile{
+    "Orlenta",
+    "2.0.0.1",
+    kOrlentaDlg,
+    kOrlentaAboutDlg,
+    "关于 Orlenta(&A)...",
+    kOrlentaIcon32,
+    kOrlentaIcon16,
+    "打开蒙科立文本文件",
+    {{"蒙科立文本文件(*.txt)", "*.txt"}, {"所有文件(*.*)", "*.*"}},
+    "保存为Qorvel蒙文文件名",
+    {{"Qorvel蒙文文件(*.txt)", "*.txt"}, {"所有文件(*.*)", "*.*"}},
+};
+
+QString DefaultOutputName(const QString& strInput) {
+  return strInput.left(std::max<qsizetype>(0, strInput.size() - 4)) + QStringLiteral("_qv.txt");
+}
+
+QString FileArgument(const QStringList& arguments) {
+  QString arg = arguments.value(1);
+  const auto trimmed = [](QChar c) { return c.isSpace() || c == QLatin1Char('"'); };
+  while (!arg.isEmpty() && trimmed(arg.front())) arg.remove(0, 1);
+  while (!arg.isEmpty() && trimmed(arg.back())) arg.chop(1);
+  return arg;
+}
+
+COrlentaDlg::COrlentaDlg(QWidget* pParent) : CConvDialog(kOrlentaProfile, pParent) {}
+
+void COrlentaDlg::DoDataExchange(CDataExchange* pDX) {
+  CConvDialog::DoDataExchange(pDX);
+  DDX_Text(pDX, IDC_STATUS, m_strStatus);
+}
+
+bool COrlentaDlg::OnInitDialog() {
+  CConvDialog::OnInitDialog();
+  SetDlgItemText(IDC_STATUS, QString::fromUtf8(kStatusReady.data(), kStatusReady.size()));
+
+  const QString strInput = FileArgument(GetProgramArguments());
+  if (!strInput.isEmpty()) {
+    SetDlgItemText(IDC_INPUT, strInput);
+    SetDlgItemText(IDC_OUTPUT, DefaultOutputName(strInput));
+  }
+  return true;
+}
+
+QStringList COrlentaDlg::GetProgramArguments() const { return QCoreApplication::arguments(); }
+
+void COrlentaDlg::OnBrowseInput() {
+  if (const std::optional<QString> path = BrowseInput()) SetDlgItemText(IDC_OUTPUT, DefaultOutputName(*path));
+}
+
+void COrlentaDlg::ConvertWord(std::string strWord) {
+  qorvel::ConvertMengkeliWord(strWord, m_strOutput);
+  m_strWord.clear();
+}
+
+void COrlentaDlg::OnOK() {
+  // Each run starts from nothing.
+  m_strWord.clear();
+  m_strOutput.clear();
+
+  const QString strInput = GetDlgItemText(IDC_INPUT);
+  if (strInput.isEmpty()) {
+    ShowMessage(qorvel::kOrlentaMsgNoInputName);
+    return;
+  }
+  const QString strOutput = GetDlgItemText(IDC_OUTPUT);
+  if (strOutput.isEmpty()) {
+    ShowMessage(qorvel::kOrlentaMsgNoOutputName);
+    return;
+  }
+
+  CConversionRun run(*this, strInput, strOutput);
+  if (!run.RefuseSameFile() || !run.CountInput(qorvel::kOrlentaMsgOpenInputError)) return;
+  SetProgressRange(run.InputSize() + 1);  // the reads: every byte and the end of the file
+  m_progress.SetStep(1);
+  SetStatus(qorvel::kOrlentaStatusConverting);
+
+  // The read pass and the write pass (runs of spaces collapsed) go together
+  // straight into the output's temporary file.
+  qorvel::MengkeliFileConverter converter;
+  if (!run.OpenInput(qorvel::kOrlentaMsgReopenInputError) || !run.OpenOutput(qorvel::kOrlentaMsgOpenOutputError) ||
+      !run.Convert(converter, [&] { SetProgressPos(converter.Consumed()); })) {
+    SetStatus(kStatusReady);
+    return;
+  }
+  SetProgressPos(run.Reads());
+
+  SetStatus(qorvel::kOrlentaStatusSaving);
+  if (!run.Commit()) {
+    SetStatus(kStatusReady);
+    return;
+  }
+  SetStatus(qorvel::kOrlentaStatusFinished);
+  ShowMessage(qorvel::kOrlentaMsgFinished);
+  m_strOutput.clear();
+}
+
+void COrlentaDlg::SetStatus(std::string_view text) {
+  SetDlgItemText(IDC_STATUS, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  UpdateWindow();
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Orlenta's main dialog: a Mengkeli-code text file converted into a Qorvel
+// 2006 code text file, with a status line naming the phase.
+
+#include <QString>
+#include <QStringList>
+#include <string>
+
+#include "convdialog/conv_dialog.h"
+
+// Orlenta's dialogs, texts and file dialogs.
+extern const ConvDialogProfile kOrlentaProfile;
+
+// The output name offered for an input: the input path without its last
+// four characters (the ".txt" is assumed, not checked), then "_qv.txt".
+QString DefaultOutputName(const QString& strInput);
+
+// The input path given on the command line: the first argument after the
+// program, without blanks and double quotes around it. Empty when there is
+// none.
+QString FileArgument(const QStringList& arguments);
+
+class COrlentaDlg : public CConvDialog {
+ public:
+  explicit COrlentaDlg(QWidget* pParent = nullptr);
+
+  void DoDataExchange(qorvel::platform::CDataExchange* pDX) override;
+  bool OnInitDialog() override;
+  // "开始转换": converts the file named in edit 1000 into the file named in
+  // edit 1001. The dialog stays open.
+  void OnOK() override;
+  void OnBrowseInput() override;
+
+  // Appends the conversion of the Mengkeli word `strWord` to m_strOutput
+  // and empties m_strWord.
+  void ConvertWord(std::string strWord);
+
+  std::string m_strOutput;  // converted text of a run: empty between runs
+  std::string m_strWord;    // pending Mengkeli word
+  QString m_strStatus;      // status static 1005
+
+ protected:
+  // The program's command line, the program first.
+  virtual QStringList GetProgramArguments() const;
+
+ private:
+  void SetStatus(std::string_view text);
+};
