@@ -1,0 +1,220 @@
+// Kestrum's dialog on the shared shell: its own resource and file dialogs,
+// a conversion compared with the core's, the progress range and every
+// message.
+#include <QLabel>
+#include <QTimer>
+#include <QtTest>
+#include <climits>
+#include <random>
+
+#include "convdialog/conv_messages.h"
+#include "dialog_test_support.h"
+#include "fileio/convert_file.h"
+#include "kestrum/core/hasi.h"
+#include "kestrum/ui/kestrum_dlg.h"
+
+using namespace convtest;
+using qorvel::platform::ScopedUi;
+
+namespace {
+
+const QString kFinished = QStringLiteral("转换结束");
+
+// Hasi-code text: printable ASCII glyph bytes, prefixes with their
+// followers, digits, spaces, line breaks, GBK pairs and stray control bytes
+// (no NUL).
+std::string HasiText(std::size_t size, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::string s;
+  while (s.size() < size) {
+    switch (rng() % 8) {
+      case 0: case 1: case 2: case 3: s += static_cast<char>(0x21 + rng() % 0x5D); break;
+      case 4: s += (rng() % 2 ? '`' : '~'); s += static_cast<char>(0x20 + rng() % 0x60); break;
+      case 5: s += (rng() % 3 ? " " : "\r\n"); break;
+      case 6: s += static_cast<char>(0xB0 + rng() % 0x40); s += static_cast<char>(0xA1 + rng() % 0x5E); break;
+      default: s += static_cast<char>(1 + rng() % 0x1F); break;
+    }
+  }
+  return s;
+}
+
+struct CoreResult {
+  std::string output;
+  std::uint64_t counted = 0;
+};
+
+CoreResult CoreConvert(const TempDir& dir, const std::string& input) {
+  Spit(dir / "core-in", input);
+  qorvel::HasiConverter converter;
+  qorvel::ConvertFile(dir / "core-in", dir / "core-out", converter, nullptr);
+  CoreResult result{Slurp(dir / "core-out"), converter.CountedUnits()};
+  std::filesystem::remove(dir / "core-in");
+  std::filesystem::remove(dir / "core-out");
+  return result;
+}
+
+struct ShownDialog {
+  ShownDialog() {
+    dlg.InitModal();
+    dlg.show();
+  }
+  CKestrumDlg dlg;
+};
+
+}  // namespace
+
+class KestrumDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void dialogHasItsControlsInPlace() {
+    ShownDialog shown;
+    CKestrumDlg& dlg = shown.dlg;
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("哈斯代码转换为Qorvel蒙文2006国际代码代码"));
+    QCOMPARE(dlg.GetDlgItemText(1), QStringLiteral("转换"));
+    QCOMPARE(dlg.GetDlgItemText(2), QStringLiteral("退出"));
+    QCOMPARE(dlg.GetDlgItemText(IDC_BROWSE_OUTPUT), QStringLiteral("..."));
+    QVERIFY(dlg.GetDlgItem(IDC_STATUS) == nullptr);
+    QStringList labels;
+    for (QLabel* label : dlg.findChildren<QLabel*>()) labels << label->text();
+    QCOMPARE(labels, (QStringList{QStringLiteral("在这里输入哈斯代码文件名:(.txt)"),
+                                  QStringLiteral("在这里输入转换后的Qorvel蒙文文件(.txt):")}));
+    QCOMPARE(TabOrder(dlg), (QList<int>{1, 2, IDC_INPUT, IDC_OUTPUT, IDC_BROWSE_INPUT, IDC_BROWSE_OUTPUT}));
+    // The wider edits reach close to the narrow browse buttons.
+    const auto at = [&](int id) { return dlg.GetDlgItem(id)->geometry(); };
+    QVERIFY(at(IDC_BROWSE_INPUT).left() > at(IDC_INPUT).right());
+    QVERIFY(at(IDC_BROWSE_INPUT).left() - at(IDC_INPUT).right() < at(IDC_BROWSE_INPUT).width() / 2);
+    QVERIFY(at(IDC_BROWSE_INPUT).right() <= at(IDC_PROGRESS).right() + 1);
+    SaveScreenshot(dlg, "kestrum_main.png");
+  }
+
+  void convertsAFileAsTheCoreDoes() {
+    TempDir dir;
+    TestUi ui;
+    ScopedUi use(ui);
+    ShownDialog shown;
+    CKestrumDlg& dlg = shown.dlg;
+    const std::string input = HasiText(200 * 1024, 11);
+    Spit(dir / "in.txt", input);
+    int moves = 0;
+    connect(ProgressBar(dlg), &QProgressBar::valueChanged, this, [&] { ++moves; });
+    Convert(dlg, Q(dir / "in.txt"), Q(dir / "out.txt"));
+    const CoreResult core = CoreConvert(dir, input);
+    QCOMPARE(Messages(ui), QStringList{kFinished});
+    QCOMPARE(Slurp(dir / "out.txt"), core.output);
+    // Range twice the reads of the counting pass, positions the units that count.
+    QCOMPARE(dlg.GetProgressMax(), 2 * (input.size() + 1));
+    QCOMPARE(ProgressBar(dlg)->maximum(), static_cast<int>(2 * (input.size() + 1)));
+    QCOMPARE(ProgressBar(dlg)->value(), static_cast<int>(core.counted));
+    QVERIFY(moves >= 4);
+    QCOMPARE(FilesIn(dir.path()), 2);
+
+    // A NUL byte ends the text; an empty file gives an empty output.
+    const std::string withNul = HasiText(3000, 12) + '\0' + HasiText(3000, 13);
+    for (const std::string& next : {withNul, std::string()}) {
+      Spit(dir / "in.txt", next);
+      ui.m_messages.clear();
+      QTest::keyClick(dlg.GetDlgItem(IDC_INPUT), Qt::Key_Return);
+      QCOMPARE(Messages(ui), QStringList{kFinished});
+      QCOMPARE(Slurp(dir / "out.txt"), CoreConvert(dir, next).output);
+    }
+    QCOMPARE(ProgressBar(dlg)->maximum(), 2);
+    QCOMPARE(ProgressBar(dlg)->value(), 0);
+  }
+
+  void progressBeyondTheControlsRangeIsScaled() {
+    ShownDialog shown;
+    CKestrumDlg& dlg = shown.dlg;
+    const std::uint64_t max = qorvel::HasiProgressRange(std::uint64_t{5} << 40);
+    dlg.SetProgressRange(max);
+    QCOMPARE(dlg.GetProgressMax(), max);
+    QVERIFY(ProgressBar(dlg)->maximum() > INT_MAX / 2);
+    dlg.SetProgressPos(max / 2);
+    QVERIFY(qAbs(ProgressBar(dlg)->value() - ProgressBar(dlg)->maximum() / 2) <= 1);
+    dlg.SetProgressPos(max);
+    QCOMPARE(ProgressBar(dlg)->value(), ProgressBar(dlg)->maximum());
+  }
+
+  void failuresKeepTheirMessages() {
+    TempDir dir;
+    TestUi ui;
+    ScopedUi use(ui);
+    ShownDialog shown;
+    CKestrumDlg& dlg = shown.dlg;
+    ProgressBar(dlg)->setRange(0, 77);
+    Convert(dlg, QString(), Q(dir / "out.txt"));
+    Convert(dlg, Q(dir / "in.txt"), QString());
+    QCOMPARE(Messages(ui), (QStringList{QStringLiteral("请输入Qorvel98文件名(*.TXT)"),
+                                        QStringLiteral("请输入Qorvel蒙文文件名(*.TXT)")}));
+    QCOMPARE(ProgressBar(dlg)->maximum(), 77);  // not touched
+
+    Spit(dir / "out.txt", "old");
+    Convert(dlg, Q(dir / "absent.txt"), Q(dir / "out.txt"));
+    QCOMPARE(FirstLine(ui.m_messages.at(2).text), QStringLiteral("Open File Error !"));
+    QCOMPARE(ui.m_messages.at(2).caption, QStringLiteral("Kestrum"));
+
+    Spit(dir / "in.txt", "abc");
+    QTimer::singleShot(0, this, [&] { std::filesystem::remove(dir / "in.txt"); });
+    Convert(dlg, Q(dir / "in.txt"), Q(dir / "out.txt"));
+    QCOMPARE(FirstLine(ui.m_messages.at(3).text), QStringLiteral("Open File 1 Error !"));
+
+    Spit(dir / "in.txt", "abc");
+    Convert(dlg, Q(dir / "in.txt"), Q(dir / "no-such-folder/out.txt"));
+    QCOMPARE(FirstLine(ui.m_messages.at(4).text), QStringLiteral("Open File 2 Error !"));
+
+    Convert(dlg, Q(dir / "in.txt"), Q(dir.path() + "//in.txt"));
+    QCOMPARE(FirstLine(ui.m_messages.at(5).text), Utf8(kConvMsgSameFile));
+
+    Convert(dlg, Q(dir / "in.txt"), QStringLiteral("/dev/full"));
+    QCOMPARE(FirstLine(ui.m_messages.at(6).text), Utf8(kConvMsgWriteError));
+    QCOMPARE(ui.m_messages.size(), 7u);
+    QVERIFY(!Messages(ui).contains(kFinished));
+    QCOMPARE(Slurp(dir / "out.txt"), std::string("old"));
+    QCOMPARE(Slurp(dir / "in.txt"), std::string("abc"));
+    QCOMPARE(FilesIn(dir.path()), 2);
+  }
+
+  void browseButtonsUseKestrumsFileDialogs() {
+    TestUi ui;
+    ScopedUi use(ui);
+    ShownDialog shown;
+    CKestrumDlg& dlg = shown.dlg;
+    dlg.SetDlgItemText(IDC_OUTPUT, QStringLiteral("kept"));
+    ui.m_openAnswers = {QStringLiteral("/data/hasi.txt")};
+    ui.m_saveAnswers = {std::nullopt};
+    dlg.ClickButton(IDC_BROWSE_INPUT);
+    QCOMPARE(dlg.GetDlgItemText(IDC_INPUT), QStringLiteral("/data/hasi.txt"));
+    QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT), QStringLiteral("kept"));  // no name offered
+    dlg.ClickButton(IDC_BROWSE_OUTPUT);                                  // cancelled
+    QCOMPARE(dlg.GetDlgItemText(IDC_OUTPUT), QStringLiteral("kept"));
+
+    QCOMPARE(ui.m_fileRequests.size(), 2u);
+    QCOMPARE(ui.m_fileRequests[0].title, QStringLiteral("打开方正或华光文件"));
+    QCOMPARE(ui.m_fileRequests[0].filters.size(), 1u);
+    QCOMPARE(ui.m_fileRequests[0].filters[0].label, QStringLiteral("方正华光文件"));
+    QCOMPARE(ui.m_fileRequests[1].title, QStringLiteral("保存为Qorvel蒙文文件名"));
+    QCOMPARE(ui.m_fileRequests[1].filters[0].label, QStringLiteral("Qorvel蒙文文件"));
+    QCOMPARE(ui.m_fileRequests[1].filters[0].pattern, QStringLiteral("*.txt"));
+  }
+
+  void aboutShowsKestrumsBox() {
+    TestUi ui;
+    ScopedUi use(ui);
+    ShownDialog shown;
+    ui.m_popupAnswers = {static_cast<int>(IDM_ABOUTBOX)};
+    ui.m_dialogScripts.push_back([](qorvel::platform::CDialog& about) {
+      QCOMPARE(about.windowTitle(), QStringLiteral("关于 北大方正华光6.0转换Qorvel蒙文程序"));
+      QStringList texts;
+      for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
+      QVERIFY(texts.contains(QStringLiteral("北大方正华光6.0转换Qorvel蒙文程序 1.0 版")));
+      SaveScreenshot(about, "kestrum_about.png");
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), shown.dlg.mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(&shown.dlg, &event);
+    QCOMPARE(ui.m_popups.at(0).entries.at(0).text, QStringLiteral("关于 Kestrum(&A)..."));
+    QCOMPARE(ui.m_dialogs, std::vector<int>{IDD_ABOUTBOX});
+  }
+};
+
+QTEST_MAIN(KestrumDialogTest)
+#include "kestrum_dialog_test.moc"
