@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs every test through ctest.
+# UndefinedBehaviorSanitizer, fuzzes every converter and the layout for a
+# short bounded time (FUZZ_SECONDS, default 20 each), and runs every test
+# through ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
@@ -8,6 +10,8 @@ scripts/deps.sh
 build=build/test
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQORVEL_SANITIZE=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
+
+fuzz/run.sh "${FUZZ_SECONDS:-20}"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
