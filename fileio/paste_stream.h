@@ -1,0 +1,41 @@
+#pragma once
+// Streams a paste conversion: the paste converters scan a whole clipboard
+// text, which ends at its first NUL. A resumable scan converts as much of a
+// piece of text as it can decide without seeing further bytes and says how
+// far it got; PasteStream keeps the few bytes left over and puts them in
+// front of the next chunk, so a file of any size converts in constant memory
+// and gives the same bytes as the whole text at once.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fileio/stream_converter.h"
+
+namespace qorvel {
+
+// Converts `text` (which holds no NUL) from its start and appends to `out`.
+// With `last` false it may stop before a unit whose conversion depends on
+// bytes past the end of `text`, and returns where it stopped; it must take
+// every byte when at least kPasteBridge bytes follow the stop. With `last`
+// true it converts all of `text` and returns text.size().
+using ResumableScan = std::size_t (*)(std::string_view text, bool last, std::string& out);
+
+// More than the longest stretch of bytes any scan looks at from one position.
+inline constexpr std::size_t kPasteBridge = 16;
+
+class PasteStream final : public StreamConverter {
+ public:
+  explicit PasteStream(ResumableScan scan) : scan_(scan) {}
+  bool Feed(std::string_view chunk, std::string& out) override;
+  void Finish(std::string& out) override;
+  std::uint64_t Consumed() const override { return consumed_; }
+
+ private:
+  ResumableScan scan_;
+  std::string carry_;  // bytes not yet converted, fewer than kPasteBridge
+  std::uint64_t consumed_ = 0;
+  bool ended_ = false;
+};
+
+}  // namespace qorvel
