@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <type_traits>
 
 #include "support/temp_files.h"
 #include "fileio/convert_file.h"
@@ -191,6 +192,13 @@ TEST(ConvertFile, RefusesTheInputAsOutputBeforeWriting) {
   EXPECT_EQ(Slurp(dir / "in.txt"), "abc");
   EXPECT_EQ(FilesIn(dir.path()), 1u);
 }
+
+// Inputs over 4 GiB: every counter of the conversion path is 64-bit.
+static_assert(std::is_same_v<decltype(std::declval<StreamConverter&>().Consumed()), std::uint64_t>);
+static_assert(std::is_same_v<decltype(ConversionResult::consumed), std::uint64_t>);
+static_assert(std::is_same_v<decltype(ConversionResult::written), std::uint64_t>);
+static_assert(std::is_same_v<decltype(std::declval<AtomicOutput&>().Written()), std::uint64_t>);
+static_assert(std::is_same_v<decltype(std::declval<InputFile&>().Size()), std::optional<std::uint64_t>>);
 
 }  // namespace
 }  // namespace qorvel
