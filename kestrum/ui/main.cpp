@@ -1,10 +1,19 @@
 // Kestrum: converts a Hasi-code text file into Qorvel 2006 international code.
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
 #include "kestrum/ui/kestrum_app.h"
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
+    std::fputs(std::strcmp(argv[1], "--help") == 0
+                   ? "Usage: kestrum\nConverts a Hasi-code text file into a Qorvel 2006 international code text file.\n"
+                   : "kestrum 1.0\n",
+               stdout);
+    return 0;
+  }
   QApplication app(argc, argv);
   CKestrumApp theApp;
   theApp.InitInstance();

@@ -3,10 +3,19 @@
 //   orlenta [INPUT.txt]     (the output name INPUT_qv.txt is offered)
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 
 #include "orlenta/ui/orlenta_app.h"
 
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
+    std::fputs(std::strcmp(argv[1], "--help") == 0
+                   ? "Usage: orlenta [INPUT.txt]\nConverts a Mengkeli-code text file into a Qorvel 2006 code text file.\n"
+                   : "orlenta 1.0\n",
+               stdout);
+    return 0;
+  }
   QApplication app(argc, argv);
   COrlentaApp theApp;
   theApp.InitInstance();

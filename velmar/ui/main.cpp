@@ -4,12 +4,33 @@
 //   velmar --render OUT.png [--line-height N] [--font FACE] [--size N] FILE...
 
 #include <QApplication>
+#include <cstdio>
 #include <cstring>
 
 #include "velmar/ui/render.h"
 #include "velmar/ui/velmar_app.h"
 
+namespace {
+const char kUsage[] =
+    "Usage: velmar [FILE...]\n"
+    "       velmar --render OUT.png [--line-height N] [--font FACE] [--size N] FILE...\n"
+    "Velmar holds one Qorvel Mongolian text, shows it as vertical columns and\n"
+    "copies it in web-page format. Files named here are appended to the text.\n"
+    "With --render, the files' text is laid out and the view's picture written\n"
+    "to OUT.png without a window (no display needed).\n";
+}  // namespace
+
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::puts("velmar 1.0");
+      return 0;
+    }
+  }
   bool render = false;
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--render") == 0 || std::strncmp(argv[i], "--render=", 9) == 0) render = true;
