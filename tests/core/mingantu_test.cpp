@@ -52,7 +52,7 @@ TEST(Mingantu, PassThroughAndAppend) {
   std::string source = "x";
   ConvertMingantuPaste(H("A3A1"), source);
   ConvertMingantuPaste(H("A6E0"), source);
-  EXPECT_EQ(source, "x" + H("F8A2 A3A8"));
+  EXPECT_EQ(source, std::string("x").append(H("F8A2 A3A8")));
 }
 
 TEST(Mingantu, LookAheadLists) {
