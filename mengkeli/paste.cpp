@@ -5,7 +5,11 @@
 namespace qorvel {
 
 void ConvertMengkeliPaste(std::string_view text, std::string& out) {
-  ScanUnits(MengkeliUnitTable(), CutAtNul(text), out);
+  ConvertMengkeliPasteChunk(CutAtNul(text), true, out);
+}
+
+std::size_t ConvertMengkeliPasteChunk(std::string_view text, bool last, std::string& out) {
+  return ScanUnits(MengkeliUnitTable(), text, last, out);
 }
 
 }  // namespace qorvel

@@ -11,4 +11,11 @@ namespace qorvel {
 // at its first NUL byte; a lead byte that is its last byte appends nothing.
 void ConvertMengkeliPaste(std::string_view text, std::string& out);
 
+// The same conversion a piece at a time, for texts read in chunks. `text`
+// holds no NUL. With `last` false it stops at the first unit that has fewer
+// than four bytes left (its conversion may depend on the next chunk) and
+// returns its position; with `last` true `text` ends the text and is
+// converted whole. The pieces' outputs, in order, are the whole text's.
+std::size_t ConvertMengkeliPasteChunk(std::string_view text, bool last, std::string& out);
+
 }  // namespace qorvel

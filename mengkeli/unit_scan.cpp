@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "mengkeli/byte_writer.h"
 #include "mengkeli/unit_table.h"
 
 namespace qorvel {
@@ -14,88 +13,95 @@ std::string_view CutAtNul(std::string_view text) {
 
 namespace {
 
-// A unit at `i` (s[i] is a lead byte, i < n), taken with every check; returns
-// where the scan goes on.
-inline std::size_t StepUnit(const UnitTable& table, const unsigned char* s, std::size_t n, std::size_t i,
-                     ByteWriter& w) {
-  if (i + 1 == n) return n;  // a lead byte with nothing after it is dropped
-  const int lead = table.leadIndex[s[i]];
-  const UnitCell& cell = table.units[static_cast<std::size_t>(lead)][s[i + 1]];
-  switch (cell.step) {
-    case UnitStep::kRestart:
-      return i + 1;  // the second byte leads the next unit
-    case UnitStep::kSkip:
-      w.Put8(cell.out.bytes.data(), cell.out.size);
-      if (i + 3 < n && s[i + 2] == table.skipLead && s[i + 3] == table.skipSecond)
-        return std::min(n, i + 4 + table.skipExtra);  // past the end: the scan is over
-      return i + 2;
-    case UnitStep::kPlain:
-      break;
-  }
-  // Only a whole following unit inside the text can join.
-  if (i + 3 < n) {
-    const std::size_t col = table.column[static_cast<std::size_t>(table.leadIndex[s[i + 2]] + 1)][s[i + 3]];
-    const JoinCell& join = table.joins[cell.rule * table.columnStride + col];
-    if (join.joins) {
-      w.Put8(join.out.bytes.data(), join.out.size);
-      return i + 4;
+// Input is converted in blocks into a buffer on the stack, which is then
+// appended whole. A step that starts inside a block may take up to a span of
+// bytes past it.
+constexpr std::size_t kBlock = 4096;
+constexpr std::size_t kMaxSpan = 8;
+constexpr std::size_t kBlockOut = kUnitOutPerByte * (kBlock + kMaxSpan) + 8;
+
+// The scan from s[i] while i < stop, where every unit that starts before
+// `stop` has its whole span inside the text.
+std::size_t ScanInside(const UnitTable& t, const unsigned char* s, std::size_t i, std::size_t stop, char*& o) {
+  while (i < stop) {
+    const int lead = t.leadIndex[s[i]];
+    if (lead >= 0) {
+      i = TakeUnit(t, lead, s, i, o);
+      continue;
+    }
+    // A byte that starts no unit passes through; lead bytes are 0x80 and
+    // above, so plain ASCII goes eight bytes at once.
+    std::uint64_t eight;
+    if (i + 8 <= stop && (std::memcpy(&eight, s + i, 8), (eight & 0x8080808080808080u) == 0)) {
+      std::memcpy(o, &eight, 8);
+      o += 8;
+      i += 8;
+    } else {
+      *o++ = static_cast<char>(s[i++]);
     }
   }
-  w.Put8(cell.out.bytes.data(), cell.out.size);
+  return i;
+}
+
+// The unit at s[i] near the end of the whole text (s[i] a lead byte, i < n),
+// taken with every check.
+std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_t n, std::size_t i, char*& o) {
+  if (i + 1 == n) return n;  // a lead byte with nothing after it is dropped
+  const UnitCell& cell = t.units[static_cast<std::size_t>(t.leadIndex[s[i]])][s[i + 1]];
+  switch (cell.step) {
+    case UnitStep::kRestart:
+      return i + 1;
+    case UnitStep::kSkip:
+      PutOutput(o, cell.out);
+      if (i + 3 < n && s[i + 2] == t.skipLead && s[i + 3] == t.skipSecond)
+        return std::min(n, i + 4 + t.skipExtra);  // past the end: the scan is over
+      return i + 2;
+    case UnitStep::kJoin:
+      // Only a whole following unit inside the text can join.
+      if (i + 3 < n) {
+        const std::size_t col = t.column[static_cast<std::size_t>(t.leadIndex[s[i + 2]] + 1)][s[i + 3]];
+        const JoinCell& join = t.joins[cell.rule * t.columnStride + col];
+        if (join.joins) {
+          PutOutput(o, join.out);
+          return i + 4;
+        }
+      }
+      break;
+    case UnitStep::kFixed:
+      break;
+  }
+  PutOutput(o, cell.out);
   return i + 2;
 }
 
 }  // namespace
 
-void ScanUnits(const UnitTable& table, std::string_view text, std::string& out) {
-  ByteWriter w(out, text.size() + text.size() / 2);
-  ScanUnits(table, text, w);
-}
-
-void ScanUnits(const UnitTable& table, std::string_view text, ByteWriter& out) {
-  ByteWriter w(out);
+std::size_t ScanUnits(const UnitTable& t, std::string_view text, bool last, std::string& out) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
-  const auto& leadIndex = table.leadIndex;
+  // Units that start before `inside` lie whole inside the text.
+  const std::size_t inside = n >= t.span ? n - t.span + 1 : 0;
+  char buf[kBlockOut];
   std::size_t i = 0;
-  while (i < n) {
-    const int lead = leadIndex[s[i]];
-    if (lead < 0) {
-      // Bytes that start no unit pass through, a run at a time; plain ASCII
-      // is skipped eight bytes at once.
-      std::size_t j = i + 1;
-      while (j < n) {
-        if (j + 8 <= n) {
-          std::uint64_t x;
-          std::memcpy(&x, s + j, 8);
-          if ((x & 0x8080808080808080u) == 0) {
-            j += 8;
-            continue;
-          }
-        }
-        if (leadIndex[s[j]] >= 0) break;
-        ++j;
-      }
-      w.Run(text.data() + i, j - i, text.data() + n);
-      i = j;
-      continue;
-    }
-    if (i + 3 < n) {
-      // The common case: a plain unit with a whole following unit inside the
-      // text. Row 0 of the joins joins nothing, so a unit without a rule
-      // takes the same path.
-      const UnitCell& cell = table.units[static_cast<std::size_t>(lead)][s[i + 1]];
-      if (cell.step == UnitStep::kPlain) {
-        const std::size_t col = table.column[static_cast<std::size_t>(leadIndex[s[i + 2]] + 1)][s[i + 3]];
-        const JoinCell& join = table.joins[cell.rule * table.columnStride + col];
-        const UnitOutput& o = join.joins ? join.out : cell.out;
-        w.Put8(o.bytes.data(), o.size);
-        i += join.joins ? 4 : 2;
-        continue;
-      }
-    }
-    i = StepUnit(table, s, n, i, w);
+  while (i < inside) {
+    char* o = buf;
+    i = ScanInside(t, s, i, std::min(inside, i + kBlock), o);
+    out.append(buf, static_cast<std::size_t>(o - buf));
   }
+  // Fewer than a span of bytes is left: a unit here needs the rest of the
+  // text, or the knowledge that there is none.
+  char* o = buf;
+  while (i < n) {
+    if (t.leadIndex[s[i]] < 0) {
+      *o++ = static_cast<char>(s[i++]);
+    } else if (last) {
+      i = TakeLastUnits(t, s, n, i, o);
+    } else {
+      break;
+    }
+  }
+  out.append(buf, static_cast<std::size_t>(o - buf));
+  return i;
 }
 
 }  // namespace qorvel

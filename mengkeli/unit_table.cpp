@@ -205,9 +205,11 @@ UnitTable UnitTableBuilder::Build() const {
         case UnitKind::kLookAhead:
           if (cell.rule == kNoRule) Bad("look-ahead unit without a rule", UnitName(table.leads[static_cast<std::size_t>(li)], second));
           ++cell.rule;  // past the row that joins nothing
+          cell.step = UnitStep::kJoin;
           break;
         case UnitKind::kSkip:
           cell.step = UnitStep::kSkip;
+          table.span = std::max<std::size_t>(table.span, 4 + table.skipExtra);
           break;
         case UnitKind::kNoEntry:
           if (table.noEntry == NoEntryPolicy::kRestartAtLaterLead && table.leadIndex[second] > li) {

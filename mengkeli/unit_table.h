@@ -7,14 +7,13 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qorvel {
-
-class ByteWriter;
 
 // What one unit (or one joined pair of units) appends: up to three glyph
 // codes. Eight bytes are stored so that a writer may copy them at once.
@@ -33,7 +32,8 @@ enum class UnitKind : std::uint8_t {
 
 // How the scan takes a unit, decided when the table is built.
 enum class UnitStep : std::uint8_t {
-  kPlain,    // appends the join of `rule` with the following unit, or `out`
+  kFixed,    // appends `out` and goes on after the unit
+  kJoin,     // appends the join of `rule` with the following unit, or `out`
   kSkip,     // a kSkip unit
   kRestart,  // a unit without an entry whose second byte leads the next unit
 };
@@ -43,8 +43,8 @@ struct UnitCell {
   // second byte of a unit without an entry.
   UnitOutput out;
   UnitKind kind = UnitKind::kNoEntry;
-  UnitStep step = UnitStep::kPlain;
-  std::uint8_t rule = 0;  // join row; row 0 joins nothing
+  UnitStep step = UnitStep::kFixed;
+  std::uint8_t rule = 0;  // join row of a kJoin unit; row 0 joins nothing
 };
 
 enum class NoEntryPolicy : std::uint8_t {
@@ -82,6 +82,9 @@ struct UnitTable {
   std::uint8_t skipLead = 0;
   std::uint8_t skipSecond = 0;
   std::uint8_t skipExtra = 0;
+  // The most bytes the scan looks at from the start of one unit: the unit and
+  // its following unit, plus what a skip unit swallows after that.
+  std::size_t span = 4;
 
   // The cell of unit (lead, second), or null when `lead` is no lead byte.
   const UnitCell* Find(std::uint8_t lead, std::uint8_t second) const {
@@ -151,11 +154,51 @@ class UnitTableBuilder {
   std::vector<Rule> rules_;
 };
 
-// Converts `text` unit by unit and appends the result to `out`. `text` is the
-// whole text: bytes at and past its end join nothing, and a lead byte that is
-// its last byte appends nothing.
-void ScanUnits(const UnitTable& table, std::string_view text, std::string& out);
-void ScanUnits(const UnitTable& table, std::string_view text, ByteWriter& out);
+// Converts `text` unit by unit and appends the result to `out`. With `last`
+// true `text` is the whole text: bytes past its end join nothing, and a lead
+// byte that is its last byte appends nothing; returns text.size(). With
+// `last` false more text follows: the scan stops at the first unit with
+// fewer than table.span bytes left and returns its position.
+std::size_t ScanUnits(const UnitTable& table, std::string_view text, bool last, std::string& out);
+inline void ScanUnits(const UnitTable& table, std::string_view text, std::string& out) {
+  ScanUnits(table, text, true, out);
+}
+
+// The most bytes a unit step appends per byte it takes.
+inline constexpr std::size_t kUnitOutPerByte = 3;
+
+// Appends `out` at `o`, which has room for eight bytes.
+inline void PutOutput(char*& o, const UnitOutput& out) {
+  std::memcpy(o, out.bytes.data(), 8);
+  o += out.size;
+}
+
+// Takes the unit at s[i], whose lead byte has position `lead` in the test
+// order, when table.span bytes from i lie inside the text. Appends its output
+// at `o` (room for eight bytes) and returns where the scan goes on.
+inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s, std::size_t i, char*& o) {
+  const UnitCell& cell = t.units[static_cast<std::size_t>(lead)][s[i + 1]];
+  switch (cell.step) {
+    case UnitStep::kFixed:
+      break;
+    case UnitStep::kJoin: {
+      const std::size_t col = t.column[static_cast<std::size_t>(t.leadIndex[s[i + 2]] + 1)][s[i + 3]];
+      const JoinCell& join = t.joins[cell.rule * t.columnStride + col];
+      if (join.joins) {
+        PutOutput(o, join.out);
+        return i + 4;
+      }
+      break;
+    }
+    case UnitStep::kSkip:
+      PutOutput(o, cell.out);
+      return s[i + 2] == t.skipLead && s[i + 3] == t.skipSecond ? i + 4 + t.skipExtra : i + 2;
+    case UnitStep::kRestart:
+      return i + 1;  // the second byte leads the next unit
+  }
+  PutOutput(o, cell.out);
+  return i + 2;
+}
 
 // `text` up to its first NUL byte.
 std::string_view CutAtNul(std::string_view text);

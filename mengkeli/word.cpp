@@ -8,8 +8,4 @@ void ConvertMengkeliWord(std::string_view word, std::string& out) {
   ScanUnits(MengkeliUnitTable(), word, out);
 }
 
-void ConvertMengkeliWord(std::string_view word, ByteWriter& out) {
-  ScanUnits(MengkeliUnitTable(), word, out);
-}
-
 }  // namespace qorvel

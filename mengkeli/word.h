@@ -7,13 +7,10 @@
 
 namespace qorvel {
 
-class ByteWriter;
-
 // Appends the conversion of `word` to `out`. Units join with the unit after
 // them only inside the word; a byte that leads no unit is copied, and a lead
 // byte that is the word's last byte appends nothing. NUL bytes are ordinary
 // bytes here.
 void ConvertMengkeliWord(std::string_view word, std::string& out);
-void ConvertMengkeliWord(std::string_view word, ByteWriter& out);
 
 }  // namespace qorvel

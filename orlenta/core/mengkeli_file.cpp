@@ -1,10 +1,11 @@
 #include "orlenta/core/mengkeli_file.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
 
-#include "mengkeli/byte_writer.h"
+#include "mengkeli/mengkeli_table.h"
 #include "mengkeli/word.h"
 
 namespace qorvel {
@@ -36,171 +37,226 @@ constexpr std::array<ByteClass, 256> kByteClass = MakeByteClasses();
 
 ByteClass ClassOf(unsigned char b) { return kByteClass[b]; }
 
-// A byte after which the pending word is converted before anything else
-// happens to the output.
-bool EndsWord(ByteClass c) {
-  return c == ByteClass::kCopy || c == ByteClass::kNul || c == ByteClass::kA1 || c == ByteClass::kA3;
+// The pair that an 0xA1 or 0xA3 byte starts, with its second byte `c`: A1 A4
+// (middle dot) and A3 A5 (percent sign) become glyphs; any other pair is
+// copied as it stands. Two bytes either way.
+void PutPair(unsigned char first, unsigned char c, char*& o) {
+  if (first == 0xA1 && c == 0xA4) {
+    std::memcpy(o, "\xF8\xA3", 2);
+  } else if (first == 0xA3 && c == 0xA5) {
+    std::memcpy(o, "\xF8\xAE", 2);
+  } else {
+    o[0] = static_cast<char>(first);
+    o[1] = static_cast<char>(c);
+  }
+  o += 2;
+}
+
+// The read pass goes through a chunk in blocks of input; a block's output
+// collects in a buffer on the stack and then goes through the write pass. A
+// word that starts in a block is converted with it when it is at most
+// kMaxRun bytes long (longer ones are gathered as pending words).
+constexpr std::size_t kBlock = 4096;
+constexpr std::size_t kMaxRun = 1024;
+constexpr std::size_t kRoundOut = kUnitOutPerByte * (kBlock + kMaxRun + 8) + 8;
+constexpr std::size_t kBufferSize = kRoundOut + 1024;
+
+// The first of two spaces in a row in [p, end), or end.
+const char* FindSpacePair(const char* p, const char* end) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHigh = 0x8080808080808080u;
+  while (end - p > 8) {
+    std::uint64_t here, next;
+    std::memcpy(&here, p, 8);
+    std::memcpy(&next, p + 1, 8);
+    // A zero byte where this byte and the next are both spaces; the lowest
+    // marked byte is a true one.
+    const std::uint64_t v = (here ^ (kOnes * ' ')) | (next ^ (kOnes * ' '));
+    const std::uint64_t marks = (v - kOnes) & ~v & kHigh;
+    if (marks) return p + std::countr_zero(marks) / 8;
+    p += 8;
+  }
+  for (; end - p > 1; ++p)
+    if (p[0] == ' ' && p[1] == ' ') return p;
+  return end;
 }
 
 }  // namespace
 
-void MengkeliFileConverter::FlushWord(ByteWriter& w) {
+void MengkeliFileConverter::Emit(std::string_view bytes, std::string& out) {
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  while (p < end) {
+    if (spaceRun_ == 0) {
+      // Everything up to the second space of a run is written as it stands.
+      const char* pair = FindSpacePair(p, end);
+      if (pair == end) {
+        out.append(p, static_cast<std::size_t>(end - p));
+        spaceRun_ = end[-1] == ' ' ? 1 : 0;
+        return;
+      }
+      out.append(p, static_cast<std::size_t>(pair + 1 - p));
+      p = pair + 1;
+      spaceRun_ = 1;
+    }
+    // Inside a run: one space is written for each group of up to three,
+    // counted from the start of the run.
+    for (; p < end && *p == ' '; ++p) {
+      if (spaceRun_ == 0) out.push_back(' ');
+      spaceRun_ = (spaceRun_ + 1) % 3;
+    }
+    if (p < end) spaceRun_ = 0;
+  }
+}
+
+void MengkeliFileConverter::FlushWord(char* buf, char*& o, std::string& out) {
+  Emit(std::string_view(buf, static_cast<std::size_t>(o - buf)), out);
+  o = buf;
   if (word_.empty()) return;
-  ConvertMengkeliWord(word_, w);
+  wordOut_.clear();
+  ConvertMengkeliWord(word_, wordOut_);
   word_.clear();
+  Emit(wordOut_, out);
+}
+
+// Nothing is pending here, and every unit that starts before `inside` has
+// its following unit inside the chunk. A word whose end is in sight (a byte
+// that ends words follows it) is converted where it stands: the unit scan
+// joins nothing across that byte, as a word ends there. Stops at the first
+// byte at or past `stop`, at a NUL, and at a word that goes on past an LF or
+// a dropped byte, past `inside` or past kMaxRun bytes: that word is left to
+// Step.
+std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t i, std::size_t stop,
+                                             std::size_t inside, char*& o) {
+  const UnitTable& table = MengkeliUnitTable();
+  while (i < stop) {
+    switch (ClassOf(s[i])) {
+      case ByteClass::kLead: {
+        const std::size_t wordStart = i;
+        char* const wordOut = o;
+        const std::size_t runStop = std::min(inside, i + kMaxRun);
+        int lead = table.leadIndex[s[i]];
+        do {
+          i = TakeUnit(table, lead, s, i, o);
+        } while (i < runStop && (lead = table.leadIndex[s[i]]) >= 0);
+        if (i < runStop && ClassOf(s[i]) != ByteClass::kLF && ClassOf(s[i]) != ByteClass::kDrop) break;
+        o = wordOut;
+        return wordStart;
+      }
+      case ByteClass::kCopy:
+        *o++ = static_cast<char>(s[i++]);
+        break;
+      case ByteClass::kLF:
+        *o++ = '\n';
+        ++i;
+        break;
+      case ByteClass::kDrop:
+        ++i;
+        break;
+      case ByteClass::kA1:
+      case ByteClass::kA3:
+        PutPair(s[i], s[i + 1], o);
+        i += 2;
+        break;
+      case ByteClass::kNul:
+        ended_ = true;
+        return i + 1;
+    }
+  }
+  return i;
+}
+
+std::size_t MengkeliFileConverter::Step(const unsigned char* s, std::size_t i, std::size_t n, char* buf,
+                                        char*& o, std::string& out) {
+  const unsigned char b = s[i];
+  switch (state_) {
+    case State::kUnitSecond:  // the unit's second byte, whatever its value
+      word_.push_back(static_cast<char>(b));
+      state_ = State::kByte;
+      return i + 1;
+    case State::kAfterA1:
+    case State::kAfterA3:
+      PutPair(state_ == State::kAfterA1 ? 0xA1 : 0xA3, b, o);
+      state_ = State::kByte;
+      return i + 1;
+    case State::kByte:
+      break;
+  }
+  switch (ClassOf(b)) {
+    case ByteClass::kCopy:
+      FlushWord(buf, o, out);
+      *o++ = static_cast<char>(b);
+      break;
+    case ByteClass::kLF:
+      *o++ = '\n';  // ahead of the pending word's conversion
+      break;
+    case ByteClass::kNul:
+      ended_ = true;  // the pending word is converted by Finish
+      break;
+    case ByteClass::kA1:
+    case ByteClass::kA3:
+      FlushWord(buf, o, out);
+      state_ = b == 0xA1 ? State::kAfterA1 : State::kAfterA3;
+      break;
+    case ByteClass::kLead:
+      word_.push_back(static_cast<char>(b));
+      if (i + 1 == n) {
+        state_ = State::kUnitSecond;
+        break;
+      }
+      word_.push_back(static_cast<char>(s[i + 1]));
+      return i + 2;
+    case ByteClass::kDrop:
+      break;
+  }
+  return i + 1;
 }
 
 bool MengkeliFileConverter::Feed(std::string_view chunk, std::string& out) {
   if (ended_) return false;
-  const std::size_t start = out.size();
   const auto* s = reinterpret_cast<const unsigned char*>(chunk.data());
   const std::size_t n = chunk.size();
+  // Units that start before `inside` have their following unit in the chunk.
+  const std::size_t span = MengkeliUnitTable().span;
+  const std::size_t inside = n >= span ? n - span + 1 : 0;
+  char buf[kBufferSize];
+  char* o = buf;
   std::size_t i = 0;
-  {
-    ByteWriter w(out, n + n / 2);
-    while (i < n && !ended_) {
-      // The second byte of a pair or of a code unit, whatever its value.
-      if (state_ != State::kByte) {
-        const unsigned char c = s[i++];
-        if (state_ == State::kUnitSecond) {
-          word_.push_back(static_cast<char>(c));
-        } else {
-          // A1 A4 (middle dot) and A3 A5 (percent sign) become glyphs; any
-          // other pair is copied as it stands.
-          const bool a1 = state_ == State::kAfterA1;
-          if (c == (a1 ? 0xA4 : 0xA5)) {
-            w.Append(a1 ? "\xF8\xA3" : "\xF8\xAE");
-          } else {
-            w.Byte(a1 ? '\xA1' : '\xA3');
-            w.Byte(static_cast<char>(c));
-          }
-        }
-        state_ = State::kByte;
-        continue;
-      }
-
-      switch (ClassOf(s[i])) {
-        case ByteClass::kCopy: {
-          FlushWord(w);
-          std::size_t j = i + 1;
-          while (j < n && (ClassOf(s[j]) == ByteClass::kCopy || ClassOf(s[j]) == ByteClass::kLF)) ++j;
-          w.Run(chunk.data() + i, j - i, chunk.data() + n);
-          i = j;
-          break;
-        }
-        case ByteClass::kLF:
-          w.Byte('\n');  // ahead of the pending word's conversion
-          ++i;
-          break;
-        case ByteClass::kNul:
-          ++i;
-          ended_ = true;
-          break;
-        case ByteClass::kA1:
-        case ByteClass::kA3:
-          FlushWord(w);
-          state_ = ClassOf(s[i]) == ByteClass::kA1 ? State::kAfterA1 : State::kAfterA3;
-          ++i;
-          break;
-        case ByteClass::kLead: {
-          // The whole code units from here on.
-          std::size_t j = i;
-          while (j + 1 < n && ClassOf(s[j]) == ByteClass::kLead) j += 2;
-          const std::string_view units = chunk.substr(i, j - i);
-          if (word_.empty() && j < n && EndsWord(ClassOf(s[j]))) {
-            // A word that lies whole in this chunk: converted where it stands.
-            ConvertMengkeliWord(units, w);
-          } else {
-            word_.append(units);
-            if (j + 1 == n && ClassOf(s[j]) == ByteClass::kLead) {
-              word_.push_back(static_cast<char>(s[j++]));
-              state_ = State::kUnitSecond;
-            }
-          }
-          i = j;
-          break;
-        }
-        case ByteClass::kDrop: {
-          std::size_t j = i + 1;
-          while (j < n && ClassOf(s[j]) == ByteClass::kDrop) ++j;
-          i = j;
-          break;
-        }
-      }
+  while (i < n && !ended_) {
+    if (static_cast<std::size_t>(buf + kBufferSize - o) < kRoundOut) {
+      Emit(std::string_view(buf, static_cast<std::size_t>(o - buf)), out);
+      o = buf;
     }
+    if (state_ == State::kByte && word_.empty() && i < inside) {
+      const std::size_t stop = std::min(inside, i + kBlock);
+      i = ScanWords(s, i, stop, inside, o);
+      if (i >= stop || ended_) continue;
+    }
+    i = Step(s, i, n, buf, o, out);
   }
+  Emit(std::string_view(buf, static_cast<std::size_t>(o - buf)), out);
   consumed_ += i;
-  CollapseSpaces(out, start);
   return !ended_;
 }
 
 void MengkeliFileConverter::Finish(std::string& out) {
-  const std::size_t start = out.size();
-  {
-    ByteWriter w(out, word_.size() * 3 + 1);
-    switch (state_) {
-      case State::kAfterA1:
-        w.Byte('\xA1');
-        break;
-      case State::kAfterA3:
-        w.Byte('\xA3');
-        break;
-      case State::kUnitSecond:
-        word_.pop_back();  // a lead byte with no second byte
-        break;
-      case State::kByte:
-        break;
-    }
-    state_ = State::kByte;
-    FlushWord(w);
+  char buf[8];
+  char* o = buf;
+  switch (state_) {
+    case State::kAfterA1:
+      *o++ = '\xA1';
+      break;
+    case State::kAfterA3:
+      *o++ = '\xA3';
+      break;
+    case State::kUnitSecond:
+      word_.pop_back();  // a lead byte with no second byte
+      break;
+    case State::kByte:
+      break;
   }
-  CollapseSpaces(out, start);
-}
-
-void MengkeliFileConverter::CollapseSpaces(std::string& out, std::size_t from) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHigh = 0x8080808080808080u;
-  char* d = out.data();
-  const std::size_t n = out.size();
-  std::size_t r = from;  // reading position
-  std::size_t w = from;  // writing position, never ahead of r
-  // Moves the k bytes at r (whose first eight are `x`) down to w.
-  auto move = [&](std::uint64_t x, std::size_t k) {
-    if (w != r) {
-      if (k == 8 || r - w >= 8) {
-        std::memcpy(d + w, &x, 8);  // what it overwrites past w + k is read already
-      } else {
-        for (std::size_t t = 0; t < k; ++t) d[w + t] = d[r + t];
-      }
-    }
-    w += k;
-    r += k;
-  };
-  while (r < n) {
-    if (r + 8 <= n) {
-      std::uint64_t x;
-      std::memcpy(&x, d + r, 8);
-      const std::uint64_t v = x ^ (kOnes * ' ');
-      // The lowest marked byte is the first space (later marks may be false).
-      const std::uint64_t spaces = (v - kOnes) & ~v & kHigh;
-      const std::size_t k = spaces ? static_cast<std::size_t>(std::countr_zero(spaces)) / 8 : 8;
-      if (k != 0) {
-        move(x, k);
-        spaceRun_ = 0;
-        continue;
-      }
-    } else if (d[r] != ' ') {
-      d[w++] = d[r++];
-      spaceRun_ = 0;
-      continue;
-    }
-    // A space: one is written for each group of up to three, counted from
-    // the start of the run.
-    if (spaceRun_ == 0) d[w++] = ' ';
-    spaceRun_ = (spaceRun_ + 1) % 3;
-    ++r;
-  }
-  out.resize(w);
+  state_ = State::kByte;
+  FlushWord(buf, o, out);
 }
 
 }  // namespace qorvel

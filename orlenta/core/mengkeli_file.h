@@ -13,8 +13,6 @@
 
 namespace qorvel {
 
-class ByteWriter;
-
 // One object per conversion run. Memory stays constant apart from the
 // pending word.
 class MengkeliFileConverter final : public StreamConverter {
@@ -31,15 +29,22 @@ class MengkeliFileConverter final : public StreamConverter {
  private:
   enum class State : std::uint8_t { kByte, kAfterA1, kAfterA3, kUnitSecond };
 
-  void FlushWord(ByteWriter& w);
-  // The write pass over the bytes of `out` from `from` on, in place.
-  void CollapseSpaces(std::string& out, std::size_t from);
+  // The read pass from s[i] while nothing is pending, over whole words.
+  std::size_t ScanWords(const unsigned char* s, std::size_t i, std::size_t stop, std::size_t inside, char*& o);
+  // The read pass for the byte at s[i], whatever is pending.
+  std::size_t Step(const unsigned char* s, std::size_t i, std::size_t n, char* buf, char*& o, std::string& out);
+  // Writes buf[0, o) and then the pending word's conversion; empties both.
+  void FlushWord(char* buf, char*& o, std::string& out);
+  // The write pass: appends `bytes` to `out`, each run of k spaces (also
+  // across calls) as ceil(k/3) spaces.
+  void Emit(std::string_view bytes, std::string& out);
 
   State state_ = State::kByte;
   bool ended_ = false;
   unsigned spaceRun_ = 0;  // spaces of the current run so far, modulo 3
   std::uint64_t consumed_ = 0;
-  std::string word_;  // whole code units, except a lead byte in kUnitSecond
+  std::string word_;       // whole code units, except a lead byte in kUnitSecond
+  std::string wordOut_;    // the pending word's conversion, before the write pass
 };
 
 }  // namespace qorvel

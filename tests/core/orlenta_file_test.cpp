@@ -236,6 +236,37 @@ TEST(OrlentaFile, ChunkingDoesNotChangeTheResult) {
   }
 }
 
+// Long inputs of words between separators, with now and then a word that
+// goes on past an LF or a dropped byte, a few longer than a thousand bytes, or
+// runs of spaces: converted whole and in pieces of any size, as the
+// reference converts them.
+TEST(OrlentaFile, LongInputsMatchTheReferenceInAnyChunking) {
+  std::mt19937 rng(1234);
+  const std::vector<std::string> separators = {" ", " ", " ", "\r\n", ", ", "  ", "    ", "\n", "\t",
+                                               "\xA1\xA4", "\xA3\xA5", "\xA1\xA3", "\xB0\xA1", "\xF8\xD0 "};
+  std::uniform_int_distribution<int> lead(0xF8, 0xFB), second(0xA0, 0xFF), units(1, 8), roll(0, 199);
+  std::uniform_int_distribution<std::size_t> sep(0, separators.size() - 1);
+  for (int round = 0; round < 8; ++round) {
+    std::string input;
+    while (input.size() < 30000) {
+      const int n = roll(rng) == 0 ? (round % 2 ? 700 : 6000) : units(rng);
+      for (int k = 0; k < n; ++k) {
+        input += static_cast<char>(lead(rng));
+        input += static_cast<char>(second(rng));
+      }
+      input += separators[sep(rng)];
+    }
+    if (round % 2) input += H("F9D0 00 F8D9");
+    SCOPED_TRACE(round);
+    const std::string want = Reference(input);
+    ASSERT_EQ(Convert(input).out, want);
+    std::vector<std::size_t> pieces;
+    std::uniform_int_distribution<std::size_t> size(1, round < 4 ? 5000 : 13);
+    for (std::size_t total = 0; total < input.size(); total += pieces.back()) pieces.push_back(size(rng));
+    ASSERT_EQ(Convert(input, pieces).out, want);
+  }
+}
+
 TEST(OrlentaFile, ConvertsAFileThroughTheDriver) {
   const auto dir = std::filesystem::temp_directory_path() /
                    ("orlenta_file_test_" + std::to_string(std::random_device{}()));

@@ -95,7 +95,11 @@ const UnitTable& MingantuUnitTable() {
 }
 
 void ConvertMingantuPaste(std::string_view text, std::string& out) {
-  ScanUnits(MingantuUnitTable(), CutAtNul(text), out);
+  ConvertMingantuPasteChunk(CutAtNul(text), true, out);
+}
+
+std::size_t ConvertMingantuPasteChunk(std::string_view text, bool last, std::string& out) {
+  return ScanUnits(MingantuUnitTable(), text, last, out);
 }
 
 }  // namespace qorvel

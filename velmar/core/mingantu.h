@@ -14,6 +14,13 @@ namespace qorvel {
 // at its first NUL byte; a lead byte that is its last byte appends nothing.
 void ConvertMingantuPaste(std::string_view text, std::string& out);
 
+// The same conversion a piece at a time, for texts read in chunks. `text`
+// holds no NUL. With `last` false it stops at the first unit that has fewer
+// than six bytes left (its conversion, or a skip, may reach into the next
+// chunk) and returns its position; with `last` true `text` ends the text and
+// is converted whole. The pieces' outputs, in order, are the whole text's.
+std::size_t ConvertMingantuPasteChunk(std::string_view text, bool last, std::string& out);
+
 // The compiled Mingantu unit table.
 const UnitTable& MingantuUnitTable();
 

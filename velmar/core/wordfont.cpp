@@ -86,7 +86,10 @@ constexpr std::size_t kBlock = 4096;
 }  // namespace
 
 void ConvertWordFontPaste(std::string_view text, std::string& out) {
-  text = text.substr(0, text.find('\0'));
+  ConvertWordFontPasteChunk(text.substr(0, text.find('\0')), true, out);
+}
+
+std::size_t ConvertWordFontPasteChunk(std::string_view text, bool, std::string& out) {
   out.reserve(out.size() + 2 * text.size());
   char buf[4 * kBlock];
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -101,6 +104,7 @@ void ConvertWordFontPaste(std::string_view text, std::string& out) {
     }
     out.append(buf, static_cast<std::size_t>(o - buf));
   }
+  return text.size();
 }
 
 }  // namespace qorvel

@@ -14,4 +14,9 @@ namespace qorvel {
 // dropped.
 void ConvertWordFontPaste(std::string_view text, std::string& out);
 
+// The same conversion a piece at a time, for texts read in chunks: `text`
+// holds no NUL, and since no byte depends on another every piece is
+// converted whole, whatever `last` says. Returns text.size().
+std::size_t ConvertWordFontPasteChunk(std::string_view text, bool last, std::string& out);
+
 }  // namespace qorvel
