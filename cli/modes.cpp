@@ -1,5 +1,6 @@
 #include "cli/modes.h"
 
+#include "fileio/paste_stream.h"
 #include "kestrum/core/hasi.h"
 #include "mengkeli/paste.h"
 #include "orlenta/core/mengkeli_file.h"
@@ -14,16 +15,25 @@ std::unique_ptr<StreamConverter> Make() {
   return std::make_unique<Converter>();
 }
 
+// A paste conversion read in chunks: the clipboard text is the file, up to
+// its first NUL byte.
+template <ResumableScan kScan>
+std::unique_ptr<StreamConverter> MakePaste() {
+  return std::make_unique<PasteStream>(kScan);
+}
+
 }  // namespace
 
 const std::vector<ConvertMode>& ConvertModes() {
   static const std::vector<ConvertMode> modes = {
       {"mengkeli", "Mengkeli code file to Qorvel 2006 code, as Orlenta writes it", nullptr,
        &Make<MengkeliFileConverter>},
-      {"mengkeli-paste", "Mengkeli code text, as Velmar's Mengkeli paste appends it", &ConvertMengkeliPaste,
-       nullptr},
-      {"mingantu", "Mingantu code text, as Velmar's Mingantu paste appends it", &ConvertMingantuPaste, nullptr},
-      {"wordfont", "Word-font text, as Velmar's Word-font paste appends it", &ConvertWordFontPaste, nullptr},
+      {"mengkeli-paste", "Mengkeli code text, as Velmar's Mengkeli paste appends it", nullptr,
+       &MakePaste<&ConvertMengkeliPasteChunk>},
+      {"mingantu", "Mingantu code text, as Velmar's Mingantu paste appends it", nullptr,
+       &MakePaste<&ConvertMingantuPasteChunk>},
+      {"wordfont", "Word-font text, as Velmar's Word-font paste appends it", nullptr,
+       &MakePaste<&ConvertWordFontPasteChunk>},
       {"hasi", "Hasi code file to Qorvel 2006 international code, as Kestrum writes it", nullptr,
        &Make<HasiConverter>},
   };
