@@ -184,11 +184,9 @@ inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s
     case UnitStep::kJoin: {
       const std::size_t col = t.column[static_cast<std::size_t>(t.leadIndex[s[i + 2]] + 1)][s[i + 3]];
       const JoinCell& join = t.joins[cell.rule * t.columnStride + col];
-      if (join.joins) {
-        PutOutput(o, join.out);
-        return i + 4;
-      }
-      break;
+      if (!join.joins) break;
+      PutOutput(o, join.out);
+      return i + 4;
     }
     case UnitStep::kSkip:
       PutOutput(o, cell.out);

@@ -127,8 +127,9 @@ void MengkeliFileConverter::FlushWord(char* buf, char*& o, std::string& out) {
 // a dropped byte, past `inside` or past kMaxRun bytes: that word is left to
 // Step.
 std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t i, std::size_t stop,
-                                             std::size_t inside, char*& o) {
+                                             std::size_t inside, char*& out) {
   const UnitTable& table = MengkeliUnitTable();
+  char* o = out;  // a local cursor stays in a register
   while (i < stop) {
     switch (ClassOf(s[i])) {
       case ByteClass::kLead: {
@@ -140,7 +141,7 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
           i = TakeUnit(table, lead, s, i, o);
         } while (i < runStop && (lead = table.leadIndex[s[i]]) >= 0);
         if (i < runStop && ClassOf(s[i]) != ByteClass::kLF && ClassOf(s[i]) != ByteClass::kDrop) break;
-        o = wordOut;
+        out = wordOut;
         return wordStart;
       }
       case ByteClass::kCopy:
@@ -160,9 +161,11 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
         break;
       case ByteClass::kNul:
         ended_ = true;
+        out = o;
         return i + 1;
     }
   }
+  out = o;
   return i;
 }
 

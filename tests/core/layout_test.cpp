@@ -190,5 +190,16 @@ TEST(LayoutProperty, InvariantsAndAgreementWithTheWholeLineMeasurer) {
   }
 }
 
+// The web-format pass on any text, also one that no wrapping produced (a CR
+// without LF, an LF alone, LFs inside lines): every LF is left out and every
+// CR starts a line.
+TEST(LayoutProperty, WebFormatOfAnyTextMatchesTheBackwardWalk) {
+  std::mt19937 rng(77);
+  for (int round = 0; round < 3000; ++round) {
+    const std::string text = RandomSource(rng);
+    ASSERT_EQ(WebFormat(text), ReferenceWebFormat(text)) << "round " << round;
+  }
+}
+
 }  // namespace
 }  // namespace qorvel

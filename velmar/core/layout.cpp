@@ -10,32 +10,45 @@ constexpr char kLF = '\n';
 
 bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
-// The cell model kept up byte by byte for the pending line.
-class RunningCells {
- public:
-  void Reset() {
-    complete_ = 0;
-    openLead_ = false;
-  }
-  void Add(unsigned char b) {
-    if (openLead_) {
-      complete_ += SystemFontCells::kDouble;
-      openLead_ = false;
-    } else if (IsLeadByte(b)) {
-      openLead_ = true;
-    } else {
-      complete_ += SystemFontCells::kSingle;
-    }
-  }
-  void Add(std::string_view bytes) {
-    for (unsigned char b : bytes) Add(b);
-  }
-  std::uint64_t Width() const { return complete_ + (openLead_ ? SystemFontCells::kSingle : 0); }
+// The first `c` in [p, end), or end.
+const char* Find(const char* p, const char* end, char c) {
+  if (p == end) return end;
+  const void* at = std::memchr(p, c, static_cast<std::size_t>(end - p));
+  return at ? static_cast<const char*>(at) : end;
+}
 
- private:
-  std::uint64_t complete_ = 0;
-  bool openLead_ = false;
-};
+// Pass 1 with the system-font cells. A double-byte character measures 16
+// pixels for its two bytes and every other byte 8, a lead byte without a
+// follower included, so a pending line measures 8 pixels per byte: it breaks
+// at the first space that has at least `minBytes` bytes of the line before it.
+std::string WrapByCells(std::string_view source, std::uint32_t lineHeight) {
+  const std::uint64_t minBytes = (std::uint64_t{lineHeight} + SystemFontCells::kSingle - 1) / SystemFontCells::kSingle;
+  std::string wrapped;
+  wrapped.reserve(source.size() + source.size() / 16 + 2);
+  const char* line = source.data();  // the pending line starts here
+  const char* const end = line + source.size();
+  const char* cr = Find(line, end, kCR);  // the next CR and LF from `line` on
+  const char* lf = Find(line, end, kLF);
+  for (;;) {
+    if (cr < line) cr = Find(line, end, kCR);
+    if (lf < line) lf = Find(line, end, kLF);
+    const char* const lineEnd = cr < lf ? cr : lf;
+    // Breaks at spaces before the line end.
+    while (static_cast<std::uint64_t>(lineEnd - line) > minBytes) {
+      const char* space = Find(line + minBytes, lineEnd, ' ');
+      if (space == lineEnd) break;
+      wrapped.append(line, static_cast<std::size_t>(space + 1 - line));
+      wrapped.append("\r\n");
+      line = space + 1;
+    }
+    wrapped.append(line, static_cast<std::size_t>(lineEnd - line));
+    wrapped.append("\r\n");
+    if (lineEnd == end) return wrapped;
+    // A CR LF, a CR alone or an LF alone ends the line.
+    line = lineEnd + 1;
+    if (*lineEnd == kCR && line < end && *line == kLF) ++line;
+  }
+}
 
 }  // namespace
 
@@ -58,39 +71,29 @@ std::string WrapText(std::string_view source, std::uint32_t lineHeight,
                      const TextMeasurer* measurer) {
   if (const void* nul = std::memchr(source.data(), 0, source.size()))
     source = source.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - source.data()));
+  if (!measurer) return WrapByCells(source, lineHeight);
 
+  // Any other measurer is asked for the whole pending line at every space.
   std::string wrapped;
   wrapped.reserve(source.size() + source.size() / 16 + 2);
-  RunningCells cells;
-  std::size_t start = 0;    // the pending line is source[start, i)
-  std::size_t counted = 0;  // bytes of the pending line already in `cells`
+  std::size_t start = 0;  // the pending line is source[start, i)
   const std::size_t n = source.size();
   for (std::size_t i = 0; i < n; ++i) {
     const char c = source[i];
     if (c == ' ') {
-      std::uint64_t width;
       const std::string_view pending = source.substr(start, i - start);
-      if (measurer) {
-        width = measurer->MeasureLine(pending);
-      } else {
-        cells.Add(pending.substr(counted - start));
-        counted = i;
-        width = cells.Width();
-      }
-      if (width >= lineHeight) {
+      if (measurer->MeasureLine(pending) >= lineHeight) {
         wrapped.append(pending);
         wrapped.append(" \r\n");
-        start = counted = i + 1;
-        cells.Reset();
+        start = i + 1;
       }
     } else if (c == kCR || (c == kLF && (i == 0 || source[i - 1] != kCR))) {
       wrapped.append(source.substr(start, i - start));
       wrapped.append("\r\n");
-      start = counted = i + 1;
-      cells.Reset();
+      start = i + 1;
     } else if (c == kLF) {
       // Second byte of CR LF: the pending line is empty and stays so.
-      start = counted = i + 1;
+      start = i + 1;
     }
   }
   wrapped.append(source.substr(start));
@@ -102,25 +105,27 @@ std::string WebFormat(std::string_view wrapped) {
   std::string web;
   web.reserve(wrapped.size());
   // Appends wrapped[from, to) with its LFs left out.
-  const auto emitLine = [&](std::size_t from, std::size_t to) {
+  const auto emitLine = [&](const char* from, const char* to) {
     while (from < to) {
-      const std::size_t lf = wrapped.find(kLF, from);
-      const std::size_t stop = (lf == std::string_view::npos || lf > to) ? to : lf;
-      web.append(wrapped.substr(from, stop - from));
+      const auto* lf = static_cast<const char*>(std::memchr(from, kLF, static_cast<std::size_t>(to - from)));
+      const char* stop = lf ? lf : to;
+      web.append(from, static_cast<std::size_t>(stop - from));
       from = stop + 1;
     }
   };
   // Walk the lines from the last to the first: each CR closes the line that
   // follows it, which is written and then followed by CR LF.
-  std::size_t end = wrapped.size();
-  while (end > 0) {
-    const std::size_t cr = wrapped.rfind(kCR, end - 1);
-    if (cr == std::string_view::npos) break;
-    emitLine(cr + 1, end);
+  const char* const begin = wrapped.data();
+  const char* end = begin + wrapped.size();
+  while (end > begin) {
+    const auto* cr = static_cast<const char*>(memrchr(begin, kCR, static_cast<std::size_t>(end - begin)));
+    if (!cr) break;
+    // Mostly the line starts with the LF of its CR LF.
+    emitLine(cr + 1 < end && cr[1] == kLF ? cr + 2 : cr + 1, end);
     web.append("\r\n");
     end = cr;
   }
-  emitLine(0, end);
+  emitLine(begin, end);
   return web;
 }
 
