@@ -222,7 +222,8 @@ bool MengkeliFileConverter::Feed(std::string_view chunk, std::string& out) {
   // Units that start before `inside` have their following unit in the chunk.
   const std::size_t span = MengkeliUnitTable().span;
   const std::size_t inside = n >= span ? n - span + 1 : 0;
-  char buf[kBufferSize];
+  if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+  char* const buf = block_.get();
   char* o = buf;
   std::size_t i = 0;
   while (i < n && !ended_) {

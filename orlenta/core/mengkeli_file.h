@@ -6,6 +6,7 @@
 // ceil(k/3) spaces) run together over chunks of any size.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,7 @@ class MengkeliFileConverter final : public StreamConverter {
   std::uint64_t consumed_ = 0;
   std::string word_;       // whole code units, except a lead byte in kUnitSecond
   std::string wordOut_;    // the pending word's conversion, before the write pass
+  std::unique_ptr<char[]> block_;  // a block's output, before the write pass
 };
 
 }  // namespace qorvel
