@@ -60,7 +60,7 @@ std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_
       // Only a whole following unit inside the text can join.
       if (i + 3 < n) {
         const std::size_t col = t.column[static_cast<std::size_t>(t.leadIndex[s[i + 2]] + 1)][s[i + 3]];
-        const JoinCell& join = t.joins[cell.rule * t.columnStride + col];
+        const JoinCell& join = t.joins[cell.joinRow + col];
         if (join.joins) {
           PutOutput(o, join.out);
           return i + 4;

@@ -6,8 +6,6 @@
 namespace qorvel {
 namespace {
 
-constexpr std::uint8_t kNoRule = 0xFF;
-
 [[noreturn]] void Bad(std::string_view what, std::string_view text) {
   throw std::invalid_argument(std::string(what) + ": '" + std::string(text) + "'");
 }
@@ -108,7 +106,6 @@ UnitTableBuilder& UnitTableBuilder::Grid(std::uint8_t lead, std::span<const std:
       if (cell.kind != UnitKind::kNoEntry) Bad("unit given twice", row);
       if (text == "LA") {
         cell.kind = UnitKind::kLookAhead;
-        cell.rule = kNoRule;
         continue;
       }
       cell.kind = UnitKind::kFixed;
@@ -128,16 +125,17 @@ UnitTableBuilder& UnitTableBuilder::Class(std::string_view name, std::string_vie
 }
 
 void UnitTableBuilder::AddRule(std::string_view units, Rule rule) {
-  if (rules_.size() + 1 >= kNoRule) Bad("too many look-ahead rules", units);
+  if (rules_.size() + 1 > 0xFF) Bad("too many look-ahead rules", units);
   for (std::size_t a = 0; a < rule.joins.size(); ++a)
     for (std::size_t b = a + 1; b < rule.joins.size(); ++b)
       if (rule.joins[a].first == rule.joins[b].first) Bad("following unit listed twice", units);
-  const auto index = static_cast<std::uint8_t>(rules_.size());
+  const auto row = static_cast<std::uint8_t>(rules_.size() + 1);
   for (std::uint16_t unit : ParseUnits(units)) {
     UnitCell& cell = Cell(unit, units);
     if (cell.kind != UnitKind::kLookAhead) Bad("rule for a unit not marked LA", units);
-    if (cell.rule != kNoRule) Bad("second rule for a unit", units);
-    cell.rule = index;
+    std::uint8_t& ruleRow = ruleRows_[static_cast<std::size_t>(table_.leadIndex[unit >> 8])][unit & 0xFF];
+    if (ruleRow != 0) Bad("second rule for a unit", units);
+    ruleRow = row;
     cell.out = rule.standalone;
   }
   rules_.push_back(std::move(rule));
@@ -198,15 +196,39 @@ UnitTableBuilder& UnitTableBuilder::Skip(std::string_view unit, std::uint8_t ext
 
 UnitTable UnitTableBuilder::Build() const {
   UnitTable table = table_;
+
+  // One column per distinct following unit that joins anything, and one
+  // join row per rule after row 0, which joins nothing.
+  std::vector<std::uint16_t> following;
+  for (const Rule& rule : rules_)
+    for (const auto& [unit, out] : rule.joins)
+      if (std::find(following.begin(), following.end(), unit) == following.end()) following.push_back(unit);
+  if (following.size() > 254) Bad("too many following units", "");
+  for (std::size_t k = 0; k < following.size(); ++k) {
+    const int li = table.leadIndex[following[k] >> 8];
+    if (li < 0) Bad("following unit without a lead byte", "");
+    table.column[static_cast<std::size_t>(li) + 1][following[k] & 0xFF] = static_cast<std::uint8_t>(k + 1);
+  }
+  table.columnStride = following.size() + 1;
+  if ((rules_.size() + 1) * table.columnStride > UnitTable::kMaxJoins) Bad("too many join cells", "");
+  for (std::size_t r = 0; r < rules_.size(); ++r) {
+    for (const auto& [unit, out] : rules_[r].joins) {
+      const std::size_t li = static_cast<std::size_t>(table.leadIndex[unit >> 8]);
+      table.joins[(r + 1) * table.columnStride + table.column[li + 1][unit & 0xFF]] = JoinCell{out, true};
+    }
+  }
+
   for (int li = 0; li < table.leadCount; ++li) {
     for (int second = 0; second < 256; ++second) {
       UnitCell& cell = table.units[static_cast<std::size_t>(li)][static_cast<std::size_t>(second)];
       switch (cell.kind) {
-        case UnitKind::kLookAhead:
-          if (cell.rule == kNoRule) Bad("look-ahead unit without a rule", UnitName(table.leads[static_cast<std::size_t>(li)], second));
-          ++cell.rule;  // past the row that joins nothing
+        case UnitKind::kLookAhead: {
+          const std::uint8_t row = ruleRows_[static_cast<std::size_t>(li)][static_cast<std::size_t>(second)];
+          if (row == 0) Bad("look-ahead unit without a rule", UnitName(table.leads[static_cast<std::size_t>(li)], second));
+          cell.joinRow = static_cast<std::uint16_t>(row * table.columnStride);
           cell.step = UnitStep::kJoin;
           break;
+        }
         case UnitKind::kSkip:
           cell.step = UnitStep::kSkip;
           table.span = std::max<std::size_t>(table.span, 4 + table.skipExtra);
@@ -222,26 +244,6 @@ UnitTable UnitTableBuilder::Build() const {
         case UnitKind::kFixed:
           break;
       }
-    }
-  }
-
-  // One column per distinct following unit that joins anything.
-  std::vector<std::uint16_t> following;
-  for (const Rule& rule : rules_)
-    for (const auto& [unit, out] : rule.joins)
-      if (std::find(following.begin(), following.end(), unit) == following.end()) following.push_back(unit);
-  if (following.size() > 254) Bad("too many following units", "");
-  for (std::size_t k = 0; k < following.size(); ++k) {
-    const int li = table.leadIndex[following[k] >> 8];
-    if (li < 0) Bad("following unit without a lead byte", "");
-    table.column[static_cast<std::size_t>(li) + 1][following[k] & 0xFF] = static_cast<std::uint8_t>(k + 1);
-  }
-  table.columnStride = following.size() + 1;
-  table.joins.assign((rules_.size() + 1) * table.columnStride, JoinCell{});
-  for (std::size_t r = 0; r < rules_.size(); ++r) {
-    for (const auto& [unit, out] : rules_[r].joins) {
-      const std::size_t li = static_cast<std::size_t>(table.leadIndex[unit >> 8]);
-      table.joins[(r + 1) * table.columnStride + table.column[li + 1][unit & 0xFF]] = JoinCell{out, true};
     }
   }
   return table;

@@ -33,18 +33,20 @@ enum class UnitKind : std::uint8_t {
 // How the scan takes a unit, decided when the table is built.
 enum class UnitStep : std::uint8_t {
   kFixed,    // appends `out` and goes on after the unit
-  kJoin,     // appends the join of `rule` with the following unit, or `out`
+  kJoin,     // appends its join with the following unit (joinRow), or `out`
   kSkip,     // a kSkip unit
   kRestart,  // a unit without an entry whose second byte leads the next unit
 };
 
-struct UnitCell {
+struct alignas(16) UnitCell {  // 16 bytes: a cell is found with a shift
   // The fixed output; the standalone output of a look-ahead unit; the kept
   // second byte of a unit without an entry.
   UnitOutput out;
   UnitKind kind = UnitKind::kNoEntry;
   UnitStep step = UnitStep::kFixed;
-  std::uint8_t rule = 0;  // join row of a kJoin unit; row 0 joins nothing
+  // Where the unit's join row starts in UnitTable::joins; 0, the row that
+  // joins nothing, for every unit without a look-ahead rule.
+  std::uint16_t joinRow = 0;
 };
 
 enum class NoEntryPolicy : std::uint8_t {
@@ -62,6 +64,7 @@ struct JoinCell {
 
 struct UnitTable {
   static constexpr int kMaxLeads = 5;
+  static constexpr std::size_t kMaxJoins = 1024;
 
   // Position of a lead byte in the test order; -1 for any other byte.
   std::array<std::int8_t, 256> leadIndex{};
@@ -73,9 +76,10 @@ struct UnitTable {
   // join rows; 0 for a unit that joins nothing and for any pair whose first
   // byte is no lead byte (row 0).
   std::array<std::array<std::uint8_t, 256>, kMaxLeads + 1> column{};
-  // Join rows: joins[rule * columnStride + column]. Row 0 joins nothing.
+  // Join rows, one per look-ahead rule after row 0 that joins nothing, each
+  // a cell per column: joins[joinRow + column].
   std::size_t columnStride = 1;
-  std::vector<JoinCell> joins;
+  std::array<JoinCell, kMaxJoins> joins{};
   NoEntryPolicy noEntry = NoEntryPolicy::kKeepSecondByte;
   // A skip unit swallows a following unit (skipLead, skipSecond) and
   // skipExtra bytes after it.
@@ -150,6 +154,9 @@ class UnitTableBuilder {
   void AddRule(std::string_view units, Rule rule);
 
   UnitTable table_;
+  // The join row of each look-ahead unit, by lead position and second byte:
+  // 1 + its rule's index, 0 while it has none.
+  std::array<std::array<std::uint8_t, 256>, UnitTable::kMaxLeads> ruleRows_{};
   std::vector<NamedUnits> classes_;
   std::vector<Rule> rules_;
 };
@@ -180,13 +187,17 @@ inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s
   const UnitCell& cell = t.units[static_cast<std::size_t>(lead)][s[i + 1]];
   switch (cell.step) {
     case UnitStep::kFixed:
-      break;
     case UnitStep::kJoin: {
+      // Every unit looks its follower up, so that whether a unit has a rule
+      // is no branch to predict: row 0 of the joins, a fixed unit's, joins
+      // nothing.
       const std::size_t col = t.column[static_cast<std::size_t>(t.leadIndex[s[i + 2]] + 1)][s[i + 3]];
-      const JoinCell& join = t.joins[cell.rule * t.columnStride + col];
-      if (!join.joins) break;
-      PutOutput(o, join.out);
-      return i + 4;
+      const JoinCell& join = t.joins[cell.joinRow + col];
+      if (join.joins) [[unlikely]] {
+        PutOutput(o, join.out);
+        return i + 4;
+      }
+      break;
     }
     case UnitStep::kSkip:
       PutOutput(o, cell.out);

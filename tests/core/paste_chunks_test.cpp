@@ -42,7 +42,7 @@ std::string PlainScan(const UnitTable& t, std::string_view text) {
         break;
       case UnitKind::kLookAhead: {
         const std::size_t col = i + 3 < n ? t.column[static_cast<std::size_t>(t.leadIndex[at(i + 2)] + 1)][at(i + 3)] : 0;
-        const JoinCell& join = t.joins[cell->rule * t.columnStride + col];
+        const JoinCell& join = t.joins[cell->joinRow + col];
         out += join.joins ? join.out.View() : cell->out.View();
         i += join.joins ? 4 : 2;
         break;
