@@ -53,7 +53,7 @@ void PutPair(unsigned char first, unsigned char c, char*& o) {
 }
 
 // The read pass goes through a chunk in blocks of input; a block's output
-// collects in a buffer on the stack and then goes through the write pass. A
+// collects in a buffer (block_) and then goes through the write pass. A
 // word that starts in a block is converted with it when it is at most
 // kMaxRun bytes long (longer ones are gathered as pending words).
 constexpr std::size_t kBlock = 4096;

@@ -1,5 +1,6 @@
 #include "velmar/core/layout.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qorvel {
@@ -48,6 +49,19 @@ std::string WrapByCells(std::string_view source, std::uint32_t lineHeight) {
     line = lineEnd + 1;
     if (*lineEnd == kCR && line < end && *line == kLF) ++line;
   }
+}
+
+// The last CR in [begin, end), or null. Looks back a window at a time, so
+// that the work (and a sanitizer's range check) is about one line, not the
+// rest of the text.
+const char* FindLastCR(const char* begin, const char* end) {
+  constexpr std::size_t kWindow = 256;
+  while (end > begin) {
+    const std::size_t window = std::min(static_cast<std::size_t>(end - begin), kWindow);
+    if (const void* cr = memrchr(end - window, kCR, window)) return static_cast<const char*>(cr);
+    end -= window;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -118,7 +132,7 @@ std::string WebFormat(std::string_view wrapped) {
   const char* const begin = wrapped.data();
   const char* end = begin + wrapped.size();
   while (end > begin) {
-    const auto* cr = static_cast<const char*>(memrchr(begin, kCR, static_cast<std::size_t>(end - begin)));
+    const char* cr = FindLastCR(begin, end);
     if (!cr) break;
     // Mostly the line starts with the LF of its CR LF.
     emitLine(cr + 1 < end && cr[1] == kLF ? cr + 2 : cr + 1, end);
