@@ -14,11 +14,11 @@ std::string_view CutAtNul(std::string_view text) {
 namespace {
 
 // Input is converted in blocks into a buffer on the stack, which is then
-// appended whole. A step that starts inside a block may take up to a span of
-// bytes past it.
+// appended whole. A step appends at most three bytes per byte it takes and
+// at most eight in all; the last step of a block may run past its end, and
+// outputs are copied eight bytes at a time.
 constexpr std::size_t kBlock = 4096;
-constexpr std::size_t kMaxSpan = 8;
-constexpr std::size_t kBlockOut = kUnitOutPerByte * (kBlock + kMaxSpan) + 8;
+constexpr std::size_t kBlockOut = kUnitOutPerByte * kBlock + 8 + 8;
 
 // The scan from s[i] while i < stop, where every unit that starts before
 // `stop` has its whole span inside the text.
