@@ -21,8 +21,8 @@ bytes=$((mb * 1024 * 1024))
 # An input of exactly $bytes made by repeating a sample.
 make_input() {
   local sample=$1 out=$2
-  : >"$out"
-  while [ "$(stat -c %s "$out")" -lt "$bytes" ]; do cat "$sample" "$out" "$sample" >"$out.tmp" && mv "$out.tmp" "$out"; done
+  cp "$sample" "$out"
+  while [ "$(stat -c %s "$out")" -lt "$bytes" ]; do cat "$out" "$out" >"$out.tmp" && mv "$out.tmp" "$out"; done
   truncate -s "$bytes" "$out"
 }
 

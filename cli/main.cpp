@@ -111,8 +111,11 @@ int RunLayout(const std::vector<std::string>& argv) {
   const std::string in = OneInput(args);
   const std::string out = args.Value("output").value_or("-");
   RefuseSameFile(in, out);
-  const std::string source = ReadAll(in);
-  std::string result = WrapText(source, lineHeight);
+  std::string result;
+  {
+    const std::string source = ReadAll(in);
+    result = WrapText(source, lineHeight);
+  }  // the source is freed before the web-format pass
   if (!args.Has("wrapped")) result = WebFormat(result);
   WriteAll(out, result);
   return kExitOk;
@@ -165,17 +168,6 @@ int RunConvert(const std::vector<std::string>& argv) {
   const std::string in = OneInput(args);
   const std::string out = args.Value("output").value_or("-");
   RefuseSameFile(in, out);
-
-  if (mode->paste) {
-    const std::string text = ReadAll(in);
-    const std::size_t nul = text.find('\0');
-    std::string converted;
-    converted.reserve(text.size() * 2);
-    mode->paste(std::string_view(text).substr(0, nul), converted);
-    WriteAll(out, converted);
-    if (nul != std::string::npos) NoteNul(in, nul);
-    return kExitOk;
-  }
 
   InputFile input(in);
   AtomicOutput output(out);

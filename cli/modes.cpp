@@ -26,15 +26,15 @@ std::unique_ptr<StreamConverter> MakePaste() {
 
 const std::vector<ConvertMode>& ConvertModes() {
   static const std::vector<ConvertMode> modes = {
-      {"mengkeli", "Mengkeli code file to Qorvel 2006 code, as Orlenta writes it", nullptr,
+      {"mengkeli", "Mengkeli code file to Qorvel 2006 code, as Orlenta writes it",
        &Make<MengkeliFileConverter>},
-      {"mengkeli-paste", "Mengkeli code text, as Velmar's Mengkeli paste appends it", nullptr,
+      {"mengkeli-paste", "Mengkeli code text, as Velmar's Mengkeli paste appends it",
        &MakePaste<&ConvertMengkeliPasteChunk>},
-      {"mingantu", "Mingantu code text, as Velmar's Mingantu paste appends it", nullptr,
+      {"mingantu", "Mingantu code text, as Velmar's Mingantu paste appends it",
        &MakePaste<&ConvertMingantuPasteChunk>},
-      {"wordfont", "Word-font text, as Velmar's Word-font paste appends it", nullptr,
+      {"wordfont", "Word-font text, as Velmar's Word-font paste appends it",
        &MakePaste<&ConvertWordFontPasteChunk>},
-      {"hasi", "Hasi code file to Qorvel 2006 international code, as Kestrum writes it", nullptr,
+      {"hasi", "Hasi code file to Qorvel 2006 international code, as Kestrum writes it",
        &Make<HasiConverter>},
   };
   return modes;

@@ -13,10 +13,8 @@ namespace qorvel::cli {
 struct ConvertMode {
   const char* name;
   const char* description;
-  // A paste conversion: the whole input is a clipboard text that ends at its
-  // first NUL. Null for a streaming file conversion.
-  void (*paste)(std::string_view text, std::string& out);
-  // A streaming file conversion. Null for a paste conversion.
+  // Makes the converter; every mode streams, the paste modes through
+  // PasteStream (the clipboard text is the file, up to its first NUL).
   std::unique_ptr<StreamConverter> (*stream)();
 };
 
