@@ -2,18 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/hex.h"
+
 #include <string>
 
 namespace qorvel {
 namespace {
 
-// "F8A2 41" -> the bytes F8 A2 41.
-std::string H(std::string_view hex) {
-  std::string bytes;
-  for (std::size_t k = 0; k < hex.size(); ++k)
-    if (hex[k] != ' ') bytes.push_back(static_cast<char>(std::stoi(std::string(hex.substr(k++, 2)), nullptr, 16)));
-  return bytes;
-}
+using testing::H;
 
 std::string Paste(std::string_view hex) {
   std::string out;
