@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "codes/hex_cell.h"
+
 namespace qorvel {
 namespace {
 
@@ -73,21 +75,13 @@ struct alignas(8) Unit {
   std::uint8_t counts = 0;
 };
 
-consteval int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  throw "table cell: not an upper-case hex digit";
-}
-
 // A cell of GlyphCodes ("F8A2" or "F8DC F8E5").
 consteval Unit Glyphs(std::string_view cell) {
+  const HexCell hex = DecodeHexCell(cell);
+  if (hex.len != 2 && hex.len != 4) throw "table cell: one or two GlyphCodes expected";
   Unit u;
-  for (std::size_t i = 0; i < cell.size(); i += 5) {
-    if (u.len == 4 || cell.size() - i < 4 || (i + 4 < cell.size() && cell[i + 4] != ' '))
-      throw "table cell: one or two four-digit codes expected";
-    for (std::size_t k = i; k < i + 4; k += 2)
-      u.bytes[u.len++] = static_cast<char>(HexDigit(cell[k]) * 16 + HexDigit(cell[k + 1]));
-  }
+  for (std::uint8_t k = 0; k < hex.len; ++k) u.bytes[k] = hex.bytes[k];
+  u.len = hex.len;
   return u;
 }
 

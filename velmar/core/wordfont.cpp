@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "codes/hex_cell.h"
+
 namespace qorvel {
 namespace {
 
@@ -46,26 +48,11 @@ struct alignas(8) Output {
   std::uint8_t len = 0;
 };
 
-consteval int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  throw "table cell: not an upper-case hex digit";
-}
-
 consteval Output DecodeCell(std::string_view cell) {
+  const HexCell hex = DecodeHexCell(cell);
   Output o;
-  std::size_t i = 0;
-  while (i < cell.size()) {
-    std::size_t group = cell.find(' ', i);
-    if (group == std::string_view::npos) group = cell.size();
-    const std::size_t digits = group - i;
-    if (digits != 2 && digits != 4) throw "table cell: a group must have 2 or 4 hex digits";
-    for (std::size_t k = i; k < group; k += 2) {
-      if (o.len == 4) throw "table cell: more than four bytes";
-      o.bytes[o.len++] = static_cast<char>(HexDigit(cell[k]) * 16 + HexDigit(cell[k + 1]));
-    }
-    i = group + 1;
-  }
+  for (std::uint8_t k = 0; k < hex.len; ++k) o.bytes[k] = hex.bytes[k];
+  o.len = hex.len;
   return o;
 }
 
