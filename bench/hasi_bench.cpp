@@ -15,23 +15,8 @@ std::vector<std::string> HasiUnits() {
   return units;
 }
 
-// Fed in 1 MB chunks, the output taken away after each, as the file driver does.
 void BM_HasiConvert(benchmark::State& state) {
-  const std::string text =
-      qorvel::bench::MakeText(static_cast<std::size_t>(state.range(0)) << 20, HasiUnits(), 4);
-  constexpr std::size_t kChunk = 1 << 20;
-  std::string out;
-  out.reserve(4 * kChunk);
-  for (auto _ : state) {
-    qorvel::HasiConverter conv;
-    for (std::size_t pos = 0; pos < text.size(); pos += kChunk) {
-      out.clear();
-      conv.Feed(std::string_view(text).substr(pos, kChunk), out);
-      benchmark::DoNotOptimize(out.data());
-    }
-    conv.Finish(out);
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+  qorvel::bench::RunStream<qorvel::HasiConverter>(state, qorvel::bench::MakeText(state, HasiUnits(), 4));
 }
 BENCHMARK(BM_HasiConvert)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -19,37 +19,14 @@ std::vector<std::string> MengkeliUnits() {
   return units;
 }
 
-std::string Text(const benchmark::State& state) {
-  return qorvel::bench::MakeText(static_cast<std::size_t>(state.range(0)) << 20, MengkeliUnits(), 7);
-}
-
 void BM_MengkeliPaste(benchmark::State& state) {
-  const std::string text = Text(state);
-  std::string out;
-  for (auto _ : state) {
-    out.clear();
-    qorvel::ConvertMengkeliPaste(text, out);
-    benchmark::DoNotOptimize(out.data());
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+  qorvel::bench::RunPaste(state, qorvel::bench::MakeText(state, MengkeliUnits(), 7),
+                          [](std::string_view t, std::string& o) { qorvel::ConvertMengkeliPaste(t, o); });
 }
 BENCHMARK(BM_MengkeliPaste)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The file conversion as the driver runs it: 1 MB chunks, output drained.
 void BM_MengkeliFile(benchmark::State& state) {
-  const std::string text = Text(state);
-  constexpr std::size_t kChunk = 1 << 20;
-  std::string out;
-  for (auto _ : state) {
-    qorvel::MengkeliFileConverter conv;
-    for (std::size_t at = 0; at < text.size(); at += kChunk) {
-      out.clear();
-      conv.Feed(std::string_view(text).substr(at, kChunk), out);
-      benchmark::DoNotOptimize(out.data());
-    }
-    conv.Finish(out);
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+  qorvel::bench::RunStream<qorvel::MengkeliFileConverter>(state, qorvel::bench::MakeText(state, MengkeliUnits(), 7));
 }
 BENCHMARK(BM_MengkeliFile)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime();
 

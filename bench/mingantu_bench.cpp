@@ -17,15 +17,8 @@ std::vector<std::string> MingantuUnits() {
 }
 
 void BM_MingantuPaste(benchmark::State& state) {
-  const std::string text =
-      qorvel::bench::MakeText(static_cast<std::size_t>(state.range(0)) << 20, MingantuUnits(), 11);
-  std::string out;
-  for (auto _ : state) {
-    out.clear();
-    qorvel::ConvertMingantuPaste(text, out);
-    benchmark::DoNotOptimize(out.data());
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+  qorvel::bench::RunPaste(state, qorvel::bench::MakeText(state, MingantuUnits(), 11),
+                          [](std::string_view t, std::string& o) { qorvel::ConvertMingantuPaste(t, o); });
 }
 BENCHMARK(BM_MingantuPaste)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime();
 

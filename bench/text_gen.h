@@ -2,9 +2,12 @@
 // Seeded synthetic text for the benchmarks: words of glyph codes, spaces,
 // line ends and punctuation in roughly the proportions of real text.
 
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qorvel::bench {
@@ -35,6 +38,47 @@ inline std::vector<std::string> QorvelUnits() {
   std::vector<std::string> units;
   for (int b = 0xA2; b <= 0xFE; ++b) units.push_back(std::string{'\xF8', static_cast<char>(b)});
   return units;
+}
+
+// The benchmark's text: state.range(0) MB drawn from `units`.
+inline std::string MakeText(const benchmark::State& state, const std::vector<std::string>& units,
+                            std::uint32_t seed) {
+  return MakeText(static_cast<std::size_t>(state.range(0)) << 20, units, seed);
+}
+
+inline void SetThroughput(benchmark::State& state, const std::string& text) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+}
+
+// A paste conversion of the whole text, once per iteration.
+template <class Convert>
+void RunPaste(benchmark::State& state, const std::string& text, Convert convert) {
+  std::string out;
+  for (auto _ : state) {
+    out.clear();
+    convert(text, out);
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetThroughput(state, text);
+}
+
+// A streaming file conversion as the file driver runs it: 1 MB chunks, the
+// output taken away after each.
+template <class Converter>
+void RunStream(benchmark::State& state, const std::string& text) {
+  constexpr std::size_t kChunk = 1 << 20;
+  std::string out;
+  out.reserve(4 * kChunk);
+  for (auto _ : state) {
+    Converter conv;
+    for (std::size_t at = 0; at < text.size(); at += kChunk) {
+      out.clear();
+      conv.Feed(std::string_view(text).substr(at, kChunk), out);
+      benchmark::DoNotOptimize(out.data());
+    }
+    conv.Finish(out);
+  }
+  SetThroughput(state, text);
 }
 
 }  // namespace qorvel::bench

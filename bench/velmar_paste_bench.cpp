@@ -29,8 +29,7 @@ double MillisecondsSince(std::chrono::steady_clock::time_point start) {
 // arg 1: as another program's copy leaves it (Unicode only, encoded to code
 // page 936 on the way in).
 void BM_VelmarPastePlain(benchmark::State& state) {
-  const std::string text = qorvel::bench::MakeText(static_cast<std::size_t>(state.range(0)) << 20,
-                                                   qorvel::bench::QorvelUnits(), 5);
+  const std::string text = qorvel::bench::MakeText(state, qorvel::bench::QorvelUnits(), 5);
   if (state.range(1) == 0)
     SetClipboardText(text.c_str());
   else
@@ -64,7 +63,7 @@ void BM_VelmarPastePlain(benchmark::State& state) {
   state.counters["paste_ms"] = pasteMs / n;    // the whole command
   state.counters["layout_ms"] = layoutMs / n;  // of which the layout
   state.counters["paint_ms"] = paintMs / n;
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+  qorvel::bench::SetThroughput(state, text);
 }
 BENCHMARK(BM_VelmarPastePlain)->Args({10, 0})->Args({10, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -15,15 +15,8 @@ std::vector<std::string> WordFontUnits() {
 }
 
 void BM_WordFontPaste(benchmark::State& state) {
-  const std::string text =
-      qorvel::bench::MakeText(static_cast<std::size_t>(state.range(0)) << 20, WordFontUnits(), 3);
-  std::string out;
-  for (auto _ : state) {
-    out.clear();
-    qorvel::ConvertWordFontPaste(text, out);
-    benchmark::DoNotOptimize(out.data());
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+  qorvel::bench::RunPaste(state, qorvel::bench::MakeText(state, WordFontUnits(), 3),
+                          [](std::string_view t, std::string& o) { qorvel::ConvertWordFontPaste(t, o); });
 }
 BENCHMARK(BM_WordFontPaste)->Arg(64)->Unit(benchmark::kMillisecond)->UseRealTime();
 
