@@ -20,30 +20,14 @@ std::string FilePath(const QString& path) {
   return bytes;
 }
 
-// Hands the input to the converter in slices of kProgressStep bytes and
-// reports after each slice, so that progress moves (and the window
-// repaints) every 64 KiB of input whatever the size of the chunks read.
-class CSlicedConverter final : public StreamConverter {
+// Calls back on every progress report of the conversion driver.
+class CProgressCallback final : public qorvel::ProgressSink {
  public:
-  CSlicedConverter(StreamConverter& inner, const std::function<void()>& onSlice)
-      : m_inner(inner), m_onSlice(onSlice) {}
-
-  bool Feed(std::string_view chunk, std::string& out) override {
-    while (!chunk.empty()) {
-      const std::size_t n = std::min<std::size_t>(chunk.size(), qorvel::kProgressStep);
-      const bool more = m_inner.Feed(chunk.substr(0, n), out);
-      chunk.remove_prefix(n);
-      m_onSlice();
-      if (!more) return false;
-    }
-    return true;
-  }
-  void Finish(std::string& out) override { m_inner.Finish(out); }
-  std::uint64_t Consumed() const override { return m_inner.Consumed(); }
+  explicit CProgressCallback(const std::function<void()>& onProgress) : m_onProgress(onProgress) {}
+  void OnProgress(std::uint64_t, std::uint64_t) override { m_onProgress(); }
 
  private:
-  StreamConverter& m_inner;
-  const std::function<void()>& m_onSlice;
+  const std::function<void()>& m_onProgress;
 };
 
 }  // namespace
@@ -97,15 +81,14 @@ bool CConversionRun::Convert(StreamConverter& converter, const std::function<voi
     onProgress();
     m_dlg.UpdateWindow();
   };
-  CSlicedConverter sliced(converter, report);
-  report();
+  // The driver reports at the start, every 64 KiB of input and at the end.
+  CProgressCallback progress(report);
   try {
-    m_result = qorvel::RunConversion(*m_in, sliced, *m_out, nullptr);
+    m_result = qorvel::RunConversion(*m_in, converter, *m_out, &progress);
   } catch (const IoError& e) {
     Fail(e.kind() == IoError::Kind::ReadInput ? kConvMsgReadError : kConvMsgWriteError, e);
     return false;
   }
-  report();
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "fileio/convert_file.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace qorvel {
@@ -20,15 +21,23 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
   while (more) {
     const std::size_t got = in.Read(buf.data(), buf.size());
     if (got == 0) break;
-    read += got;
-    more = conv.Feed(std::string_view(buf.data(), got), converted);
+    // With a progress sink the converter takes the chunk in slices of
+    // kProgressStep, so that progress moves at that step whatever the size
+    // of the reads.
+    std::string_view chunk(buf.data(), got);
+    while (more && !chunk.empty()) {
+      const std::size_t n = progress ? std::min<std::size_t>(chunk.size(), kProgressStep) : chunk.size();
+      more = conv.Feed(chunk.substr(0, n), converted);
+      chunk.remove_prefix(n);
+      read += n;
+      if (progress && read - lastReport >= kProgressStep) {
+        progress->OnProgress(read, total);
+        lastReport = read;
+      }
+    }
     if (converted.size() >= kChunk) {
       out.Write(converted);
       converted.clear();
-    }
-    if (progress && read - lastReport >= kProgressStep) {
-      progress->OnProgress(read, total);
-      lastReport = read;
     }
   }
   conv.Finish(converted);

@@ -19,7 +19,8 @@ struct ConversionResult {
 };
 
 // Feeds all of `in` through `conv` into `out` (not committed). Progress is
-// reported in bytes of input against the input's size (0 when unknown).
+// reported in bytes of input against the input's size (0 when unknown): at
+// the start, after every kProgressStep bytes fed, and at the end.
 ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutput& out,
                                ProgressSink* progress);
 
