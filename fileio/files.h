@@ -71,6 +71,9 @@ class AtomicOutput {
 
  private:
   void Discard() noexcept;
+  void StartWriteback();
+
+  static constexpr std::uint64_t kWritebackStep = 4 << 20;
 
   int fd_ = -1;
   bool owned_ = false;
@@ -79,6 +82,7 @@ class AtomicOutput {
   std::string target_;  // the file that the rename replaces (links resolved)
   std::string temp_;    // empty when writing directly
   std::uint64_t written_ = 0;
+  std::uint64_t writebackFrom_ = 0;  // written_ when writeback was last started
 };
 
 // True when both paths name the same existing file (also through another

@@ -3,10 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <stdexcept>
+#include <thread>
 #include <type_traits>
 
 #include "support/temp_files.h"
+#include "fileio/channel.h"
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
 
@@ -191,6 +196,86 @@ TEST(ConvertFile, RefusesTheInputAsOutputBeforeWriting) {
   }
   EXPECT_EQ(Slurp(dir / "in.txt"), "abc");
   EXPECT_EQ(FilesIn(dir.path()), 1u);
+}
+
+class Interrupted : public std::runtime_error {
+ public:
+  Interrupted() : std::runtime_error("interrupted") {}
+};
+
+// Throws from inside the run once `after` bytes are done.
+class ThrowingProgress final : public ProgressSink {
+ public:
+  explicit ThrowingProgress(std::uint64_t after) : after_(after) {}
+  void OnProgress(std::uint64_t done, std::uint64_t) override {
+    if (done >= after_) throw Interrupted();
+  }
+
+ private:
+  std::uint64_t after_;
+};
+
+TEST(ConvertFile, AFailureMidRunStopsEveryThreadAndKeepsTheOldOutput) {
+  TempDir dir;
+  Spit(dir / "in.txt", std::string(9 << 20, 'a'));
+  Spit(dir / "out.txt", "precious");
+  for (std::uint64_t after : {std::uint64_t{1}, std::uint64_t{5} << 20}) {
+    SCOPED_TRACE(after);
+    UpperCase conv;
+    ThrowingProgress progress(after);
+    EXPECT_THROW(ConvertFile(dir / "in.txt", dir / "out.txt", conv, &progress), Interrupted);
+    EXPECT_EQ(Slurp(dir / "out.txt"), "precious");
+    EXPECT_EQ(FilesIn(dir.path()), 2u);
+  }
+}
+
+TEST(ConvertFile, APipeEndedByNulIsNotReadToItsEnd) {
+  // The writer keeps the pipe open: the run must finish at the NUL without
+  // waiting for more input.
+  TempDir dir;
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  ASSERT_EQ(write(fds[1], "ab\0cd", 5), 5);
+  auto run = std::async(std::launch::async, [&] {
+    UpperCase conv;
+    return ConvertFile("/proc/self/fd/" + std::to_string(fds[0]), dir / "out.txt", conv, nullptr);
+  });
+  const bool finished = run.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+  close(fds[1]);  // lets a hung run end, so that the test reports it
+  const ConversionResult r = run.get();
+  close(fds[0]);
+  EXPECT_TRUE(finished);
+  EXPECT_TRUE(r.endedAtNul);
+  EXPECT_EQ(Slurp(dir / "out.txt"), "AB.");
+}
+
+TEST(Channel, DeliversWhatWasSentBeforeAFailureThenTheFailure) {
+  Channel<int> channel;
+  EXPECT_TRUE(channel.Push(1));
+  EXPECT_TRUE(channel.Push(2));
+  channel.Fail(std::make_exception_ptr(Interrupted()));
+  EXPECT_FALSE(channel.Push(3));
+  EXPECT_EQ(channel.Pop(), 1);
+  EXPECT_EQ(channel.Pop(), 2);
+  EXPECT_THROW(channel.Pop(), Interrupted);
+
+  Channel<int> closed;
+  EXPECT_TRUE(closed.Push(7));
+  closed.Close();
+  EXPECT_EQ(closed.Pop(), 7);
+  EXPECT_EQ(closed.Pop(), std::nullopt);
+}
+
+TEST(Channel, HandsItemsAcrossThreadsInOrder) {
+  Channel<int> channel;
+  std::thread sender([&] {
+    for (int k = 0; k < 10000; ++k) channel.Push(k);
+    channel.Close();
+  });
+  int expected = 0;
+  while (auto k = channel.Pop()) EXPECT_EQ(*k, expected++);
+  sender.join();
+  EXPECT_EQ(expected, 10000);
 }
 
 // Inputs over 4 GiB: every counter of the conversion path is 64-bit.
