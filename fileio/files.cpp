@@ -122,6 +122,7 @@ AtomicOutput::AtomicOutput(const std::string& path) {
   if (fd_ < 0) throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
   owned_ = true;
   temp_ = buf.data();
+  replacing_ = exists;
   if (exists) ReleaseCachedPages(target_);
   // The new file gets the old file's mode, or the usual mode for a new file.
   mode_t mode = 0;
@@ -164,11 +165,12 @@ void AtomicOutput::Write(std::string_view bytes) {
 }
 
 void AtomicOutput::StartWriteback() {
-  // Only the temporary file: replacing a file by rename makes the file system
-  // write the new file out before the rename returns, so starting that as the
-  // bytes come spreads the work over the run instead of stalling at the end.
-  // A hint only: a real write error still shows at close or rename.
-  if (temp_.empty() || written_ - writebackFrom_ < kWritebackStep) return;
+  // Only a file that replaces another: the file system writes it out before
+  // the rename over the old file returns, so starting that as the bytes come
+  // spreads the work over the run instead of stalling at the end. A new file
+  // is left to the kernel's usual writeback. A hint only: a real write error
+  // still shows at close or rename.
+  if (!replacing_ || written_ - writebackFrom_ < kWritebackStep) return;
   sync_file_range(fd_, static_cast<off_t>(writebackFrom_), static_cast<off_t>(written_ - writebackFrom_),
                   SYNC_FILE_RANGE_WRITE);
   writebackFrom_ = written_;

@@ -81,6 +81,7 @@ class AtomicOutput {
   std::string name_;    // as the user named it
   std::string target_;  // the file that the rename replaces (links resolved)
   std::string temp_;    // empty when writing directly
+  bool replacing_ = false;  // the temporary file will replace an existing file
   std::uint64_t written_ = 0;
   std::uint64_t writebackFrom_ = 0;  // written_ when writeback was last started
 };

@@ -57,7 +57,7 @@ enum class NoEntryPolicy : std::uint8_t {
   kRestartAtLaterLead,
 };
 
-struct JoinCell {
+struct alignas(16) JoinCell {  // 16 bytes: a cell is found with a shift
   UnitOutput out;
   bool joins = false;
 };
