@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 mb=${1:-100}
 runs=${2:-5}
 scripts/deps.sh
-build=build/bench
+build=build/compare
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_GUI=OFF -DQORVEL_TESTS=OFF >/dev/null
 cmake --build "$build" --target qorvel >"$build/compare-build.log" 2>&1 || { tail -n 30 "$build/compare-build.log"; exit 1; }
 qorvel=$build/cli/qorvel
