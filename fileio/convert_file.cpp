@@ -28,7 +28,7 @@ class ReadAhead {
  public:
   explicit ReadAhead(InputFile& in) : in_(in) {
     for (int k = 0; k < kBuffers; ++k) empty_.Push(InputBuffer{});
-    if (in.Size()) thread_ = std::thread([this] { Run(in_); });
+    if (in.Size()) thread_ = std::thread([this] { Run(); });
   }
   ~ReadAhead() {
     empty_.Close();
@@ -49,10 +49,10 @@ class ReadAhead {
   void Recycle(InputBuffer buffer) { empty_.Push(std::move(buffer)); }
 
  private:
-  void Run(InputFile& in) {
+  void Run() {
     try {
       while (auto buffer = empty_.Pop()) {
-        buffer->size = in.Read(buffer->bytes.get(), kChunk);
+        buffer->size = in_.Read(buffer->bytes.get(), kChunk);
         const bool end = buffer->size == 0;
         full_.Push(std::move(*buffer));
         if (end) return;
