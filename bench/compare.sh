@@ -35,6 +35,7 @@ seconds() { # command... -> elapsed seconds
   t1=$(date +%s.%N)
   awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f\n", b - a }'
 }
+copy_seconds() { seconds sh -c "cat '$1' > '$2'"; } # src dst -> elapsed seconds of cat
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 printf '%s\n' '中文文本，用于比较的转换。Mongolian text 1234567890' | iconv -f UTF-8 -t GBK >"$work/gbk_sample.txt"
@@ -48,9 +49,9 @@ while IFS=$'\t' read -r code _; do
   : >"$work/q" >"$work/c" >"$work/i" >"$work/o"
   for ((r = 0; r < runs; r++)); do
     seconds "$qorvel" convert -q --from "$code" -o "$work/out.txt" "$work/in.txt" >>"$work/q"
-    seconds sh -c "cat '$work/in.txt' > '$work/cat.txt'" >>"$work/c"
+    copy_seconds "$work/in.txt" "$work/cat.txt" >>"$work/c"
     seconds sh -c "iconv -f GB18030 -t UTF-8 '$work/gbk.txt' > '$work/iconv.txt'" >>"$work/i"
-    seconds sh -c "cat '$work/out.txt' > '$work/catout.txt'" >>"$work/o"
+    copy_seconds "$work/out.txt" "$work/catout.txt" >>"$work/o"
   done
   peak=$( { /usr/bin/time -v "$qorvel" convert -q --from "$code" -o "$work/out.txt" "$work/in.txt"; } 2>&1 |
     awk '/Maximum resident set size/ { printf "%.1f", $6 / 1024 }')
