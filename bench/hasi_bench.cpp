@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "kestrum/core/hasi.h"
+#include "codec/hasi.h"
 #include "text_gen.h"
 
 namespace {

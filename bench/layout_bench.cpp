@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "text_gen.h"
-#include "velmar/core/layout.h"
+#include "layout/layout.h"
 
 namespace {
 

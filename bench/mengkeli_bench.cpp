@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
-#include "mengkeli/mengkeli_table.h"
-#include "mengkeli/paste.h"
-#include "orlenta/core/mengkeli_file.h"
+#include "codec/mengkeli_table.h"
+#include "codec/mengkeli_paste.h"
+#include "codec/mengkeli_file.h"
 #include "text_gen.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "text_gen.h"
-#include "velmar/core/mingantu.h"
+#include "codec/mingantu.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "platform/clipboard.h"
 #include "platform/cp936.h"
 #include "text_gen.h"
-#include "velmar/core/text_store.h"
+#include "velmar/text_store.h"
 #include "velmar/ui/velmar_view.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "text_gen.h"
-#include "velmar/core/wordfont.h"
+#include "codec/wordfont.h"
 
 namespace {
 

@@ -13,11 +13,10 @@
 #include <vector>
 
 #include "cli/args.h"
-#include "cli/modes.h"
+#include "codec/registry.h"
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
-#include "velmar/core/layout.h"
-#include "velmar/core/text_store.h"
+#include "layout/layout.h"
 
 #ifndef QORVEL_VERSION
 #define QORVEL_VERSION "0"
@@ -73,7 +72,7 @@ std::string ConvertHelp() {
       "  -q, --quiet       no progress bar\n"
       "  -h, --help        show this help\n"
       "\nCodes:\n";
-  for (const auto& mode : ConvertModes())
+  for (const Codec& mode : Codecs())
     help += "  " + std::string(mode.name) + std::string(16 - std::min<std::size_t>(15, std::strlen(mode.name)), ' ') +
             mode.description + "\n";
   return help;
@@ -158,12 +157,12 @@ int RunConvert(const std::vector<std::string>& argv) {
     return kExitOk;
   }
   if (args.Has("list")) {
-    for (const auto& mode : ConvertModes()) std::cout << mode.name << "\t" << mode.description << "\n";
+    for (const Codec& mode : Codecs()) std::cout << mode.name << "\t" << mode.description << "\n";
     return kExitOk;
   }
   const auto from = args.Value("from");
   if (!from) throw UsageError("convert needs --from CODE (see 'qorvel convert --list')");
-  const ConvertMode* mode = FindConvertMode(*from);
+  const Codec* mode = FindCodec(*from);
   if (!mode) throw UsageError("unknown code '" + *from + "' (see 'qorvel convert --list')");
   const std::string in = OneInput(args);
   const std::string out = args.Value("output").value_or("-");
@@ -174,7 +173,7 @@ int RunConvert(const std::vector<std::string>& argv) {
   TerminalProgress bar;
   const bool showBar = !args.Has("quiet") && isatty(STDERR_FILENO) &&
                        input.Size().value_or(0) >= kProgressBarFrom;
-  auto converter = mode->stream();
+  auto converter = mode->make();
   const ConversionResult result = RunConversion(input, *converter, output, showBar ? &bar : nullptr);
   output.Commit();
   if (result.endedAtNul) NoteNul(in, result.consumed - 1);

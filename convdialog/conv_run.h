@@ -23,7 +23,7 @@
 
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
-#include "fileio/stream_converter.h"
+#include "codec/stream_converter.h"
 
 class CConvDialog;
 

@@ -8,7 +8,7 @@
 
 #include "fileio/files.h"
 #include "fileio/progress.h"
-#include "fileio/stream_converter.h"
+#include "codec/stream_converter.h"
 
 namespace qorvel {
 

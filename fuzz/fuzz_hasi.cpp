@@ -1,5 +1,5 @@
 #include "fuzz_stream.h"
-#include "kestrum/core/hasi.h"
+#include "codec/hasi.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CheckStreamConverter<qorvel::HasiConverter>(data, size);

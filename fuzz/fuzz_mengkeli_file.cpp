@@ -1,5 +1,5 @@
 #include "fuzz_stream.h"
-#include "orlenta/core/mengkeli_file.h"
+#include "codec/mengkeli_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CheckStreamConverter<qorvel::MengkeliFileConverter>(data, size);

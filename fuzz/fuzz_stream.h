@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "fileio/stream_converter.h"
+#include "codec/stream_converter.h"
 #include "fuzz_check.h"
 
 struct StreamRun {

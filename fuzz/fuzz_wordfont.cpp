@@ -1,5 +1,5 @@
 #include "fuzz_paste.h"
-#include "velmar/core/wordfont.h"
+#include "codec/wordfont.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   CheckPasteConverter(&qorvel::ConvertWordFontPaste, data, size);

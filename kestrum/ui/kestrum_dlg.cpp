@@ -1,8 +1,8 @@
 #include "kestrum/ui/kestrum_dlg.h"
 
 #include "convdialog/conv_run.h"
-#include "kestrum/core/hasi.h"
-#include "kestrum/core/messages.h"
+#include "codec/hasi.h"
+#include "kestrum/ui/kestrum_messages.h"
 #include "kestrum/ui/kestrum_icon.h"
 
 using namespace qorvel::platform;

@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 
 #include "convdialog/conv_run.h"
-#include "mengkeli/word.h"
-#include "orlenta/core/mengkeli_file.h"
-#include "orlenta/core/orlenta_texts.h"
+#include "codec/mengkeli_word.h"
+#include "codec/mengkeli_file.h"
+#include "orlenta/ui/orlenta_texts.h"
 #include "orlenta/ui/orlenta_icon.h"
 
 using namespace qorvel::platform;

@@ -4,11 +4,11 @@
 #include <random>
 
 #include "cli/cli_run.h"
-#include "kestrum/core/hasi.h"
-#include "mengkeli/paste.h"
-#include "orlenta/core/mengkeli_file.h"
-#include "velmar/core/mingantu.h"
-#include "velmar/core/wordfont.h"
+#include "codec/hasi.h"
+#include "codec/mengkeli_paste.h"
+#include "codec/mengkeli_file.h"
+#include "codec/mingantu.h"
+#include "codec/wordfont.h"
 
 namespace qorvel::testing {
 namespace {

@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "cli/cli_run.h"
-#include "velmar/core/layout.h"
+#include "layout/layout.h"
 
 namespace qorvel::testing {
 namespace {

@@ -10,7 +10,7 @@
 #include "convdialog/conv_messages.h"
 #include "dialog_test_support.h"
 #include "fileio/convert_file.h"
-#include "kestrum/core/hasi.h"
+#include "codec/hasi.h"
 #include "kestrum/ui/kestrum_dlg.h"
 
 using namespace convtest;

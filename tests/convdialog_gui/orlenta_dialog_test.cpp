@@ -10,7 +10,7 @@
 #include "convdialog/conv_messages.h"
 #include "dialog_test_support.h"
 #include "fileio/convert_file.h"
-#include "orlenta/core/mengkeli_file.h"
+#include "codec/mengkeli_file.h"
 #include "orlenta/ui/orlenta_dlg.h"
 
 using namespace convtest;

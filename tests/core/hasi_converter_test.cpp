@@ -1,4 +1,4 @@
-#include "kestrum/core/hasi.h"
+#include "codec/hasi.h"
 
 #include <gtest/gtest.h>
 

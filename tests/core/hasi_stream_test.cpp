@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "kestrum/core/hasi.h"
+#include "codec/hasi.h"
 
 namespace qorvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "velmar/core/layout.h"
+#include "layout/layout.h"
 
 #include <gtest/gtest.h>
 

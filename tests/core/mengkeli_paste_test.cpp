@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "mengkeli/paste.h"
+#include "codec/mengkeli_paste.h"
 
 namespace qorvel {
 namespace {

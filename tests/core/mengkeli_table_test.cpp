@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "mengkeli/mengkeli_table.h"
+#include "codec/mengkeli_table.h"
 
 namespace qorvel {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "mengkeli/word.h"
+#include "codec/mengkeli_word.h"
 
 namespace qorvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "velmar/core/mingantu.h"
+#include "codec/mingantu.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "orlenta/core/mengkeli_file.h"
+#include "codec/mengkeli_file.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <random>
 
 #include "fileio/convert_file.h"
-#include "mengkeli/word.h"
+#include "codec/mengkeli_word.h"
 
 namespace qorvel {
 namespace {

@@ -7,11 +7,11 @@
 #include <random>
 #include <string>
 
-#include "fileio/paste_stream.h"
-#include "mengkeli/mengkeli_table.h"
-#include "mengkeli/paste.h"
-#include "velmar/core/mingantu.h"
-#include "velmar/core/wordfont.h"
+#include "codec/paste_stream.h"
+#include "codec/mengkeli_table.h"
+#include "codec/mengkeli_paste.h"
+#include "codec/mingantu.h"
+#include "codec/wordfont.h"
 
 namespace qorvel {
 namespace {

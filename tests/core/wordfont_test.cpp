@@ -1,4 +1,4 @@
-#include "velmar/core/wordfont.h"
+#include "codec/wordfont.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "platform/cp936.h"
-#include "velmar/core/text_store.h"
+#include "velmar/text_store.h"
 #include "velmar/ui/velmar_view.h"
 
 namespace velmar {

@@ -6,7 +6,7 @@
 
 #include "fileio/files.h"
 #include "platform/ui.h"
-#include "velmar/core/text_store.h"
+#include "velmar/text_store.h"
 #include "velmar/ui/command_table.h"
 #include "velmar/ui/resource.h"
 #include "velmar/ui/velmar_view.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Velmar's view: draws the wrapped text as vertical columns and carries the
 // commands that bring text in and out. It holds no data: everything lives in
-// the text store (velmar/core/text_store.h).
+// the text store (velmar/text_store.h).
 
 #include <QString>
 #include <cstdint>

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "fileio/stream_converter.h"
+#include "codec/stream_converter.h"
 
 namespace qorvel {
 

@@ -1,6 +1,6 @@
-#include "mengkeli/paste.h"
+#include "codec/mengkeli_paste.h"
 
-#include "mengkeli/mengkeli_table.h"
+#include "codec/mengkeli_table.h"
 
 namespace qorvel {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "mengkeli/unit_table.h"
+#include "codec/unit_table.h"
 
 namespace qorvel {
 

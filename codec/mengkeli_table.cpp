@@ -1,4 +1,4 @@
-#include "mengkeli/mengkeli_table.h"
+#include "codec/mengkeli_table.h"
 
 namespace qorvel {
 namespace {

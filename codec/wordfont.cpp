@@ -1,11 +1,11 @@
-#include "velmar/core/wordfont.h"
+#include "codec/wordfont.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 
-#include "codes/hex_cell.h"
+#include "codec/hex_cell.h"
 
 namespace qorvel {
 namespace {

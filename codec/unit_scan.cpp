@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "mengkeli/unit_table.h"
+#include "codec/unit_table.h"
 
 namespace qorvel {
 

@@ -1,4 +1,4 @@
-#include "velmar/core/text_store.h"
+#include "velmar/text_store.h"
 
 std::string g_strSource;
 std::string g_strWrapped;

@@ -1,6 +1,6 @@
-#include "velmar/core/mingantu.h"
+#include "codec/mingantu.h"
 
-#include "mengkeli/unit_table.h"
+#include "codec/unit_table.h"
 
 namespace qorvel {
 namespace {

@@ -1,10 +1,10 @@
-#include "kestrum/core/hasi.h"
+#include "codec/hasi.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-#include "codes/hex_cell.h"
+#include "codec/hex_cell.h"
 
 namespace qorvel {
 namespace {

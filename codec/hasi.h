@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "fileio/stream_converter.h"
+#include "codec/stream_converter.h"
 
 namespace qorvel {
 

@@ -9,6 +9,9 @@
 
 namespace qorvel {
 
+// The wrap width a new text starts with.
+inline constexpr std::int32_t kDefaultLineHeight = 500;
+
 // Measures a line of code page 936 text in device pixels.
 class TextMeasurer {
  public:

@@ -1,12 +1,12 @@
-#include "orlenta/core/mengkeli_file.h"
+#include "codec/mengkeli_file.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
 
-#include "mengkeli/mengkeli_table.h"
-#include "mengkeli/word.h"
+#include "codec/mengkeli_table.h"
+#include "codec/mengkeli_word.h"
 
 namespace qorvel {
 namespace {

@@ -1,6 +1,6 @@
-#include "mengkeli/word.h"
+#include "codec/mengkeli_word.h"
 
-#include "mengkeli/mengkeli_table.h"
+#include "codec/mengkeli_table.h"
 
 namespace qorvel {
 

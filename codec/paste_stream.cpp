@@ -1,4 +1,4 @@
-#include "fileio/paste_stream.h"
+#include "codec/paste_stream.h"
 
 #include <algorithm>
 #include <cstring>

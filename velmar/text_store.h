@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "layout/layout.h"
+
 extern std::string g_strSource;    // what the user opened or pasted
 extern std::string g_strWrapped;   // the source text broken into lines
 extern std::string g_strWeb;       // the wrapped lines, last line first
@@ -15,5 +17,4 @@ extern std::int32_t g_nLineHeight; // wrap width; compared as unsigned
 namespace qorvel {
 inline constexpr const char* kDefaultFontFace = "QorvelWebTolvane";
 inline constexpr std::int32_t kDefaultFontSize = 7;
-inline constexpr std::int32_t kDefaultLineHeight = 500;
 }  // namespace qorvel

@@ -1,4 +1,4 @@
-#include "mengkeli/unit_table.h"
+#include "codec/unit_table.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,0 +1,46 @@
+#include "codec/registry.h"
+
+#include "codec/hasi.h"
+#include "codec/mengkeli_file.h"
+#include "codec/mengkeli_paste.h"
+#include "codec/mingantu.h"
+#include "codec/paste_stream.h"
+#include "codec/wordfont.h"
+
+namespace qorvel {
+namespace {
+
+template <class Converter>
+std::unique_ptr<StreamConverter> Make() {
+  return std::make_unique<Converter>();
+}
+
+template <ResumableScan kScan>
+std::unique_ptr<StreamConverter> MakePaste() {
+  return std::make_unique<PasteStream>(kScan);
+}
+
+constexpr Codec kCodecs[] = {
+    {"mengkeli", "Mengkeli code file to Qorvel 2006 code, as Orlenta writes it", CodecKind::kFile,
+     &Make<MengkeliFileConverter>},
+    {"mengkeli-paste", "Mengkeli code text, as Velmar's Mengkeli paste appends it", CodecKind::kPaste,
+     &MakePaste<&ConvertMengkeliPasteChunk>},
+    {"mingantu", "Mingantu code text, as Velmar's Mingantu paste appends it", CodecKind::kPaste,
+     &MakePaste<&ConvertMingantuPasteChunk>},
+    {"wordfont", "Word-font text, as Velmar's Word-font paste appends it", CodecKind::kPaste,
+     &MakePaste<&ConvertWordFontPasteChunk>},
+    {"hasi", "Hasi code file to Qorvel 2006 international code, as Kestrum writes it", CodecKind::kFile,
+     &Make<HasiConverter>},
+};
+
+}  // namespace
+
+std::span<const Codec> Codecs() { return kCodecs; }
+
+const Codec* FindCodec(std::string_view name) {
+  for (const Codec& codec : kCodecs)
+    if (name == codec.name) return &codec;
+  return nullptr;
+}
+
+}  // namespace qorvel

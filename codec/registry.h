@@ -1,0 +1,32 @@
+#pragma once
+// The one list of the codes the suite converts from. The command line, the
+// tests, the fuzzers, the benchmarks and the web page all take it from here,
+// so a new code is one converter file and one row of this list.
+
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "codec/stream_converter.h"
+
+namespace qorvel {
+
+enum class CodecKind {
+  kFile,   // a whole file, as a converter program writes its output file
+  kPaste,  // clipboard text, as a paste command appends it (ends at a NUL)
+};
+
+struct Codec {
+  const char* name;
+  const char* description;
+  CodecKind kind;
+  // A fresh converter; every code streams, the paste codes through
+  // PasteStream (the clipboard text is the file, up to its first NUL).
+  std::unique_ptr<StreamConverter> (*make)();
+};
+
+std::span<const Codec> Codecs();
+// The code called `name`, or null.
+const Codec* FindCodec(std::string_view name);
+
+}  // namespace qorvel
