@@ -1,7 +1,9 @@
 #pragma once
 // Conversion tables write their outputs as hexadecimal cells, decoded when
 // the program is compiled: "F8A2" is the bytes F8 A2, "F8DC F8E5" four bytes,
-// "20" the single byte 0x20. A malformed cell stops the build.
+// "20" the single byte 0x20, "F8 D9" the two bytes of a two-byte unit. Every
+// table of the suite reads its cells through this one grammar; a malformed
+// cell stops the build.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +12,8 @@
 namespace qorvel {
 
 struct HexCell {
-  char bytes[4] = {};
+  static constexpr std::uint8_t kMaxBytes = 6;  // three GlyphCodes
+  char bytes[kMaxBytes] = {};
   std::uint8_t len = 0;
 };
 
@@ -20,7 +23,7 @@ consteval int HexDigit(char c) {
   throw "table cell: not an upper-case hex digit";
 }
 
-// Groups of two or four hex digits separated by single spaces; at most four
+// Groups of two or four hex digits separated by single spaces; at most six
 // bytes in all.
 consteval HexCell DecodeHexCell(std::string_view cell) {
   HexCell out;
@@ -31,7 +34,7 @@ consteval HexCell DecodeHexCell(std::string_view cell) {
     const std::size_t digits = group - i;
     if (digits != 2 && digits != 4) throw "table cell: a group must have 2 or 4 hex digits";
     for (std::size_t k = i; k < group; k += 2) {
-      if (out.len == 4) throw "table cell: more than four bytes";
+      if (out.len == HexCell::kMaxBytes) throw "table cell: more than six bytes";
       out.bytes[out.len++] = static_cast<char>(HexDigit(cell[k]) * 16 + HexDigit(cell[k + 1]));
     }
     i = group + 1;

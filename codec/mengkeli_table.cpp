@@ -96,7 +96,7 @@ constexpr ColumnRule kThirdKind[] = {
 
 // clang-format on
 
-UnitTable BuildMengkeliTable() {
+consteval UnitTable BuildMengkeliTable() {
   UnitTableBuilder builder("F8 F9 FA FB", NoEntryPolicy::kKeepSecondByte);
   builder.Grid(0xF8, kLeadF8).Grid(0xF9, kLeadF9).Grid(0xFA, kLeadFA).Grid(0xFB, kLeadFB);
   for (const NamedClass& c : kClasses) builder.Class(c.name, c.units);
@@ -109,8 +109,8 @@ UnitTable BuildMengkeliTable() {
 }  // namespace
 
 const UnitTable& MengkeliUnitTable() {
-  static const UnitTable table = BuildMengkeliTable();
-  return table;
+  static constexpr UnitTable kTable = BuildMengkeliTable();
+  return kTable;
 }
 
 }  // namespace qorvel

@@ -78,7 +78,7 @@ constexpr ListRule kRules[] = {
 
 // clang-format on
 
-UnitTable BuildMingantuTable() {
+consteval UnitTable BuildMingantuTable() {
   // Lead bytes in the order they are tested: a unit without an entry whose
   // second byte is a later lead byte goes on at that byte.
   UnitTableBuilder builder("A6 A3 F8 F9 FA", NoEntryPolicy::kRestartAtLaterLead);
@@ -90,8 +90,8 @@ UnitTable BuildMingantuTable() {
 }  // namespace
 
 const UnitTable& MingantuUnitTable() {
-  static const UnitTable table = BuildMingantuTable();
-  return table;
+  static constexpr UnitTable kTable = BuildMingantuTable();
+  return kTable;
 }
 
 void ConvertMingantuPaste(std::string_view text, std::string& out) {

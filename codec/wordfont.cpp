@@ -50,6 +50,7 @@ struct alignas(8) Output {
 
 consteval Output DecodeCell(std::string_view cell) {
   const HexCell hex = DecodeHexCell(cell);
+  if (hex.len > sizeof(Output::bytes)) throw "table cell: more than four bytes";
   Output o;
   for (std::uint8_t k = 0; k < hex.len; ++k) o.bytes[k] = hex.bytes[k];
   o.len = hex.len;
