@@ -192,10 +192,9 @@ void CVelmarView::OnPastePlain() {
   Invalidate();
 }
 
-void CVelmarView::OnCopyWeb() {
-  g_strWeb += "\r\n";
-  SetClipboardText(g_strWeb.c_str());
-}
+// The line end goes with the clipboard copy only: the stored web-format text
+// stays as laid out, so copying twice gives the same text twice.
+void CVelmarView::OnCopyWeb() { SetClipboardText((g_strWeb + "\r\n").c_str()); }
 
 void CVelmarView::OnCutWeb() {
   OnCopyWeb();
