@@ -19,6 +19,11 @@ void TestUi::MessageBox(QWidget*, const QString& text, const QString& caption) {
   m_messages.push_back({text, caption});
 }
 
+Answer TestUi::AskYesNoCancel(QWidget*, const QString& text, const QString& caption) {
+  m_questions.push_back({text, caption});
+  return TakeFront(m_questionAnswers, Answer::Cancel);
+}
+
 std::optional<QString> TestUi::GetOpenFileName(QWidget*, const QString& title,
                                                const std::vector<FileFilter>& filters) {
   m_fileRequests.push_back({false, title, filters});

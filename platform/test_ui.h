@@ -1,7 +1,8 @@
 #pragma once
 // A Ui for tests: records what would have been shown and answers from
 // queues the test fills beforehand. An empty queue answers as a user who
-// cancels (no file, no font, no menu entry, no printing).
+// cancels (no file, no font, no menu entry, no printing, Cancel to a
+// question).
 //
 //   TestUi ui;
 //   ScopedUi use(ui);
@@ -47,6 +48,7 @@ class TestUi final : public Ui {
   };
 
   void MessageBox(QWidget* parent, const QString& text, const QString& caption) override;
+  Answer AskYesNoCancel(QWidget* parent, const QString& text, const QString& caption) override;
   std::optional<QString> GetOpenFileName(QWidget* parent, const QString& title,
                                          const std::vector<FileFilter>& filters) override;
   std::optional<QString> GetSaveFileName(QWidget* parent, const QString& title,
@@ -62,6 +64,7 @@ class TestUi final : public Ui {
 
   // What was shown.
   std::vector<Message> m_messages;
+  std::vector<Message> m_questions;  // Yes / No / Cancel questions asked
   std::vector<FileRequest> m_fileRequests;
   std::vector<FontRequest> m_fontRequests;
   std::vector<int> m_dialogs;  // template ids of the dialogs run
@@ -70,6 +73,7 @@ class TestUi final : public Ui {
   int m_nPreviews = 0;
 
   // The answers, first in first out.
+  std::deque<Answer> m_questionAnswers;
   std::deque<std::optional<QString>> m_openAnswers;
   std::deque<std::optional<QString>> m_saveAnswers;
   std::deque<std::optional<FontChoice>> m_fontAnswers;

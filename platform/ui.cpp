@@ -47,6 +47,20 @@ void QtUi::MessageBox(QWidget* parent, const QString& text, const QString& capti
   box.exec();
 }
 
+Answer QtUi::AskYesNoCancel(QWidget* parent, const QString& text, const QString& caption) {
+  QMessageBox box(QMessageBox::Question, caption, text,
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+  box.setDefaultButton(QMessageBox::Yes);
+  switch (box.exec()) {
+    case QMessageBox::Yes:
+      return Answer::Yes;
+    case QMessageBox::No:
+      return Answer::No;
+    default:
+      return Answer::Cancel;
+  }
+}
+
 std::optional<QString> QtUi::GetOpenFileName(QWidget* parent, const QString& title,
                                              const std::vector<FileFilter>& filters) {
   const QString path = QFileDialog::getOpenFileName(parent, title, QString(), FilterString(filters));

@@ -43,6 +43,9 @@ struct FontRequest {
   int height = 0;
 };
 
+// The answer to a Yes / No / Cancel question.
+enum class Answer { Yes, No, Cancel };
+
 // What the user chose in the font dialog.
 struct FontChoice {
   QString face;
@@ -54,6 +57,9 @@ class Ui {
   virtual ~Ui() = default;
   // A message box with only an OK button and no icon; returns once dismissed.
   virtual void MessageBox(QWidget* parent, const QString& text, const QString& caption) = 0;
+  // A question with the standard Yes, No and Cancel buttons (Yes the
+  // default; Escape or closing the box answers Cancel).
+  virtual Answer AskYesNoCancel(QWidget* parent, const QString& text, const QString& caption) = 0;
   // The open-file dialog; nothing when cancelled.
   virtual std::optional<QString> GetOpenFileName(QWidget* parent, const QString& title,
                                                  const std::vector<FileFilter>& filters) = 0;
@@ -97,6 +103,7 @@ class ScopedUi {
 class QtUi final : public Ui {
  public:
   void MessageBox(QWidget* parent, const QString& text, const QString& caption) override;
+  Answer AskYesNoCancel(QWidget* parent, const QString& text, const QString& caption) override;
   std::optional<QString> GetOpenFileName(QWidget* parent, const QString& title,
                                          const std::vector<FileFilter>& filters) override;
   std::optional<QString> GetSaveFileName(QWidget* parent, const QString& title,

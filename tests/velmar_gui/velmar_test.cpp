@@ -162,10 +162,6 @@ class VelmarTest : public QObject {
     QCOMPARE(g_strWeb, web);
     view.OnCopyWeb();
     QCOMPARE(ClipboardBytes(), web + "\r\n");
-    view.OnCopyWeb();
-    QCOMPARE(ClipboardBytes(), web + "\r\n\r\n");
-    QCOMPARE(g_strWeb, web + "\r\n\r\n");
-    view.OnRelayout();  // lays out afresh: the added line ends go
     QCOMPARE(g_strWeb, web);
     view.OnCopyAll();
     QCOMPARE(ClipboardBytes(), "AB \r\nCD \r\nEF\r\n"s);
@@ -383,7 +379,7 @@ class VelmarTest : public QObject {
     QCOMPARE(g_nLineHeight, 5000);
     QVERIFY(m_ui->m_messages.empty());
     // Not a number: refused with a message, the dialog stays; then cancelled.
-    view.OnCopyWeb();
+    g_strWeb.clear();
     const int redraws = view.InvalidateCount();
     m_ui->m_dialogScripts.push_back([](CDialog& dlg) {
       dlg.SetDlgItemText(IDC_LINE_HEIGHT_EDIT, QStringLiteral("abc"));
@@ -395,7 +391,7 @@ class VelmarTest : public QObject {
     QCOMPARE(m_ui->m_messages.size(), std::size_t(1));
     QCOMPARE(m_ui->m_messages[0].text, Utf8("请输入一个整数。"));
     QCOMPARE(g_nLineHeight, 5000);
-    // Cancel still lays out again (the copied line end goes) and redraws.
+    // Cancel still lays out again and redraws.
     QCOMPARE(g_strWeb, qorvel::LayOut("AB CD", 5000).web);
     QCOMPARE(view.InvalidateCount(), redraws + 1);
   }
@@ -530,7 +526,7 @@ class VelmarTest : public QObject {
     frame->OnCommand(ID_FILE_SAVE_AS);
     QCOMPARE(m_ui->m_messages.size(), std::size_t(1));
     QVERIFY(m_ui->m_messages[0].text.startsWith(Utf8("保存文件错!!!")));
-    QCOMPARE(frame->windowTitle(), QStringLiteral("saved.txt - Velmar"));
+    QCOMPARE(frame->windowTitle(), QStringLiteral("*saved.txt - Velmar"));  // appended, not saved
 
     // A recent file that went away: reported, dropped from the list, text kept.
     QVERIFY(QFile::remove(path));
@@ -555,6 +551,90 @@ class VelmarTest : public QObject {
     QVERIFY(app.GetMainWnd()->OnDropFiles({QUrl::fromLocalFile(Path("b.txt"))}));
     QCOMPARE(g_strSource, "AA BB"s);
     QCOMPARE(g_strWrapped, "AA BB\r\n"s);
+  }
+
+  // A user's session: Save writes only the file the title names, and no
+  // command drops a changed text without asking.
+  void saveWritesTheTitledFileAndChangesAreNeverDroppedUnasked() {
+    WriteFile(Path("a.txt"), "AAA");
+    WriteFile(Path("b.txt"), "BBB");
+    const QString c = Path("c.txt");
+    CVelmarApp app;
+    QVERIFY(app.InitInstance({Path("a.txt")}, true));
+    CMainFrame* frame = app.GetMainWnd();
+    auto title = [frame] { return frame->windowTitle(); };
+    QCOMPARE(title(), QStringLiteral("a.txt - Velmar"));
+
+    // New, Open b.txt, Save: b.txt is the document now and a.txt is untouched.
+    frame->OnCommand(ID_FILE_NEW);  // nothing changed: no question
+    QCOMPARE(title(), QStringLiteral("Velmar - Velmar"));
+    m_ui->m_openAnswers.push_back(Path("b.txt"));
+    frame->OnCommand(ID_FILE_OPEN);
+    QCOMPARE(title(), QStringLiteral("b.txt - Velmar"));
+    QCOMPARE(app.GetRecentFiles().front(), QFileInfo(Path("b.txt")).absoluteFilePath());
+    frame->OnCommand(ID_FILE_SAVE);
+    QCOMPARE(m_ui->m_fileRequests.size(), std::size_t(1));  // the open dialog only
+    QCOMPARE(ReadFile(Path("a.txt")), "AAA"s);
+    QCOMPARE(ReadFile(Path("b.txt")), "BBB"s);
+
+    // New, paste, Save: untitled, so Save asks for a name (cancelled here).
+    frame->OnCommand(ID_FILE_NEW);
+    QVERIFY(m_ui->m_questions.empty());
+    SetClipboardText("PP");
+    frame->OnCommand(ID_EDIT_PASTE);
+    QCOMPARE(title(), QStringLiteral("*Velmar - Velmar"));
+    frame->OnCommand(ID_FILE_SAVE);
+    QVERIFY(m_ui->m_fileRequests.back().save);
+    QCOMPARE(ReadFile(Path("a.txt")), "AAA"s);
+    QCOMPARE(ReadFile(Path("b.txt")), "BBB"s);
+
+    // The changed text: New and Exit ask, and Cancel keeps text and window.
+    frame->OnCommand(ID_FILE_NEW);
+    frame->OnCommand(ID_APP_EXIT);
+    QCOMPARE(m_ui->m_questions.size(), std::size_t(2));
+    QCOMPARE(m_ui->m_questions[0].text, Utf8("是否保存对“Velmar”的更改？"));
+    QCOMPARE(m_ui->m_questions[0].caption, Utf8("Qorvel蒙文软件:"));
+    QCOMPARE(g_strSource, "PP"s);
+    QVERIFY(frame->isVisible());
+    // Yes, but the name is not given: New does not go on either.
+    m_ui->m_questionAnswers.push_back(Answer::Yes);
+    frame->OnCommand(ID_FILE_NEW);
+    QCOMPARE(g_strSource, "PP"s);
+    // Yes, named: saved, then New.
+    m_ui->m_questionAnswers.push_back(Answer::Yes);
+    m_ui->m_saveAnswers.push_back(c);
+    frame->OnCommand(ID_FILE_NEW);
+    QCOMPARE(ReadFile(c), "PP"s);
+    QCOMPARE(g_strSource, ""s);
+    QCOMPARE(title(), QStringLiteral("Velmar - Velmar"));
+
+    // Open into an empty text makes the document; into a non-empty one it
+    // appends, and the document stays, changed.
+    m_ui->m_openAnswers.push_back(c);
+    frame->OnCommand(ID_FILE_OPEN);
+    app.OpenDocumentFile(Path("b.txt"));  // as a drop or a recent file does
+    QCOMPARE(g_strSource, "PPBBB"s);
+    QCOMPARE(title(), QStringLiteral("*c.txt - Velmar"));
+    QCOMPARE(app.GetDocument()->GetPathName(), QFileInfo(c).absoluteFilePath());
+
+    // Copying twice puts the same bytes on the clipboard.
+    frame->OnCommand(ID_EDIT_COPY);
+    const std::string copied = ClipboardBytes();
+    frame->OnCommand(ID_EDIT_COPY);
+    QCOMPARE(ClipboardBytes(), copied);
+    QCOMPARE(copied, g_strWeb + "\r\n");
+
+    // Cut empties c.txt's text: a change. A file that would replace the
+    // document asks first; then closing with No discards the change.
+    frame->OnCommand(ID_EDIT_CUT);
+    m_ui->m_openAnswers.push_back(Path("a.txt"));
+    frame->OnCommand(ID_FILE_OPEN);  // Cancel
+    QCOMPARE(g_strSource, ""s);
+    QCOMPARE(title(), QStringLiteral("*c.txt - Velmar"));
+    m_ui->m_questionAnswers.push_back(Answer::No);
+    QVERIFY(frame->close());
+    QCOMPARE(m_ui->m_questions.size(), std::size_t(6));
+    QCOMPARE(ReadFile(c), "PP"s);
   }
 
   void printAndPreviewUseTheSameDrawing() {

@@ -1,6 +1,7 @@
 #include "velmar/ui/main_frame.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -194,7 +195,13 @@ void CMainFrame::OnNextPane() { m_pView->setFocus(Qt::TabFocusReason); }
 void CMainFrame::OnPrevPane() { m_pView->setFocus(Qt::BacktabFocusReason); }
 
 void CMainFrame::UpdateTitle() {
-  setWindowTitle(m_pDoc->GetTitle() + QStringLiteral(" - ") + QString::fromUtf8(velmar::kAppTitle));
+  setWindowTitle((m_pDoc->IsModified() ? QStringLiteral("*") : QString()) + m_pDoc->GetTitle() +
+                 QStringLiteral(" - ") + QString::fromUtf8(velmar::kAppTitle));
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (m_pDoc->SaveModified()) event->accept();
+  else event->ignore();
 }
 
 void CMainFrame::UpdateRecentFileMenu() {

@@ -2,7 +2,9 @@
 // Velmar's main frame: menus, a dockable toolbar, the status bar with the
 // lock indicators, the accelerators, all built from the command table, and
 // the view as its client. Commands are routed view, document, frame,
-// application; a command none of them handles is disabled.
+// application; a command none of them handles is disabled. The title names
+// the document (the file Save writes), with "*" before it while the text
+// has unsaved changes; closing asks to save them.
 
 #include <QList>
 #include <QMainWindow>
@@ -41,7 +43,7 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   // Enables every menu and toolbar entry by the presence of its handler.
   void UpdateCommandStates();
 
-  // Files dropped on the window are appended as Open does, in order.
+  // Files dropped on the window are opened as Open does, in order.
   bool OnDropFiles(const QList<QUrl>& urls);
 
   void OnViewToolbar();
@@ -50,6 +52,7 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   void OnPrevPane();
 
  protected:
+  void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;

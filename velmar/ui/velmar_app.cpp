@@ -9,6 +9,7 @@
 #include <QSettings>
 
 #include "platform/ui.h"
+#include "velmar/core/text_store.h"
 #include "velmar/ui/about_dlg.h"
 #include "velmar/ui/command_table.h"
 #include "velmar/ui/main_frame.h"
@@ -126,12 +127,18 @@ void CVelmarApp::OnFilePrintSetup() {
 
 bool CVelmarApp::OpenDocumentFile(const QString& path) {
   CVelmarView* view = GetView();
-  if (!view || !view->OpenTextFile(path)) {
+  if (!view) return false;
+  const bool replaces = g_strSource.empty();
+  if (replaces && !m_pDoc->SaveModified()) return false;
+  if (!view->OpenTextFile(path)) {
     RemoveFromRecentFileList(path);
     return false;
   }
-  m_pDoc->SetPathName(path);
-  AddToRecentFileList(m_pDoc->GetPathName());
+  if (replaces) {
+    m_pDoc->SetPathName(path);
+    m_pDoc->SetModifiedFlag(false);
+  }
+  AddToRecentFileList(path);
   return true;
 }
 

@@ -22,8 +22,8 @@ class CVelmarApp : public QObject, public CCmdTarget {
   CVelmarApp();
   ~CVelmarApp() override;
 
-  // Creates the document, the main frame and the view, appends the files
-  // named in `files` (as Open does) and shows the main window. False when
+  // Creates the document, the main frame and the view, opens the files
+  // named in `files` in order (as Open does) and shows the main window. False when
   // the frame cannot be created.
   bool InitInstance(const QStringList& files, bool show = true);
 
@@ -37,9 +37,13 @@ class CVelmarApp : public QObject, public CCmdTarget {
   void OnAppExit();
   void OnFilePrintSetup();
 
-  // Appends the file's text as Open does, names the document after it and
-  // puts it at the top of the recent-file list. A file that cannot be read
-  // is reported, dropped from the list, and the text stays as it was.
+  // Open, for a file named by the user, the command line, a drop or the
+  // recent-file list. Into an empty text the file becomes the document
+  // (title, path, unchanged), after the user was asked to save the changes
+  // of the document it replaces; into a non-empty text its text is appended
+  // and the document stays the same, now changed. Either way the file goes
+  // to the top of the recent-file list. A file that cannot be read is
+  // reported, dropped from the list, and text and document stay as they were.
   bool OpenDocumentFile(const QString& path);
 
   QStringList GetRecentFiles() const { return m_recentFiles; }

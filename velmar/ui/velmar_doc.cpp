@@ -31,6 +31,7 @@ bool CVelmarDoc::OnCmdMsg(int id, bool execute) {
 bool CVelmarDoc::OnNewDocument() {
   m_strPathName.clear();
   m_strTitle = QString::fromUtf8(velmar::kDocTitle);
+  m_bModified = false;
   emit TitleChanged();
   return true;
 }
@@ -41,20 +42,43 @@ void CVelmarDoc::SetPathName(const QString& path) {
   emit TitleChanged();
 }
 
-void CVelmarDoc::OnFileSave() {
-  if (m_strPathName.isEmpty()) OnFileSaveAs();
-  else DoSave(m_strPathName);
+void CVelmarDoc::SetModifiedFlag(bool modified) {
+  if (m_bModified == modified) return;
+  m_bModified = modified;
+  emit TitleChanged();
 }
 
-void CVelmarDoc::OnFileSaveAs() {
+bool CVelmarDoc::SaveModified() {
+  // An untitled empty text has nothing worth keeping.
+  if (!m_bModified || (m_strPathName.isEmpty() && g_strSource.empty())) return true;
+  switch (CurrentUi().AskYesNoCancel(QApplication::activeWindow(),
+                                     QString::fromUtf8(kSaveChangesText).arg(m_strTitle),
+                                     QString::fromUtf8(kMessageCaption))) {
+    case Answer::Yes:
+      return DoFileSave();
+    case Answer::No:
+      return true;
+    case Answer::Cancel:
+      break;
+  }
+  return false;
+}
+
+void CVelmarDoc::OnFileSave() { DoFileSave(); }
+void CVelmarDoc::OnFileSaveAs() { DoSaveAs(); }
+
+bool CVelmarDoc::DoFileSave() {
+  return m_strPathName.isEmpty() ? DoSaveAs() : DoSave(m_strPathName);
+}
+
+bool CVelmarDoc::DoSaveAs() {
   QWidget* parent = QApplication::activeWindow();
   const std::optional<QString> path = CurrentUi().GetSaveFileName(
       parent, QStringLiteral("另存为"),
       {{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("*.txt")},
        {QStringLiteral("所有文件 (*.*)"), QStringLiteral("*")}},
       m_strPathName.isEmpty() ? m_strTitle : m_strPathName);
-  if (!path) return;
-  DoSave(*path);
+  return path && DoSave(*path);
 }
 
 bool CVelmarDoc::DoSave(const QString& path) {
@@ -68,6 +92,7 @@ bool CVelmarDoc::DoSave(const QString& path) {
                            QString::fromUtf8(kMessageCaption));
     return false;
   }
+  m_bModified = false;
   SetPathName(path);
   emit PathSaved(m_strPathName);
   return true;

@@ -1,6 +1,9 @@
 #pragma once
-// Velmar's document: a title and a path. The text itself lives in the text
-// store; Save and Save As write the source text (g_strSource) as it is.
+// Velmar's document: a title, a path and whether the text changed since it
+// was last opened or saved. The text itself lives in the text store; Save
+// and Save As write the source text (g_strSource) as it is. The path is
+// always the file Save writes: an untitled document (after start-up or New)
+// has none, and Save asks for a name.
 
 #include <QObject>
 #include <QString>
@@ -14,6 +17,7 @@ class CVelmarDoc : public QObject, public CCmdTarget {
   CVelmarDoc();
 
   bool OnCmdMsg(int id, bool execute) override;
+  // Makes the document untitled and unchanged.
   bool OnNewDocument();
 
   const QString& GetTitle() const { return m_strTitle; }
@@ -21,8 +25,22 @@ class CVelmarDoc : public QObject, public CCmdTarget {
   // Names the document after `path` (title: the file name).
   void SetPathName(const QString& path);
 
+  // Set by every command that changes the source text; cleared by open,
+  // save and new.
+  bool IsModified() const { return m_bModified; }
+  void SetModifiedFlag(bool modified = true);
+  // Before the text is dropped (new, close, a file replacing the document):
+  // asks whether to save a changed text. True when the caller may go on
+  // (saved, discarded, or nothing to save); false on Cancel or when the
+  // save was cancelled or failed.
+  bool SaveModified();
+
   void OnFileSave();
   void OnFileSaveAs();
+  // Save (through Save As when untitled) and Save As; false when the name
+  // was not given or the file could not be written.
+  bool DoFileSave();
+  bool DoSaveAs();
   // Writes the source text to `path` atomically; reports a failure.
   bool DoSave(const QString& path);
 
@@ -33,6 +51,9 @@ class CVelmarDoc : public QObject, public CCmdTarget {
  private:
   QString m_strTitle;
   QString m_strPathName;
+  bool m_bModified = false;
 };
 
 inline constexpr const char* kSaveErrorText = "保存文件错!!!";
+// The save question; %1 is the document's title.
+inline constexpr const char* kSaveChangesText = "是否保存对“%1”的更改？";

@@ -24,6 +24,7 @@
 #include "velmar/ui/menus.h"
 #include "velmar/ui/resource.h"
 #include "velmar/ui/velmar_app.h"
+#include "velmar/ui/velmar_doc.h"
 
 using namespace qorvel::platform;
 
@@ -159,27 +160,44 @@ bool CVelmarView::AppendTextFile(const QString& path) {
 }
 
 bool CVelmarView::OpenTextFile(const QString& path) {
+  const std::size_t sizeBefore = g_strSource.size();
   if (!AppendTextFile(path)) {
     CurrentUi().MessageBox(this, QString::fromUtf8(kOpenErrorText), QString::fromUtf8(kMessageCaption));
     return false;
   }
+  NoteSourceChange(sizeBefore);
   LayoutText();
   Invalidate();
   return true;
 }
 
+CVelmarDoc* CVelmarView::GetDocument() const {
+  const CVelmarApp* app = CVelmarApp::Instance();
+  return app && app->GetView() == this ? app->GetDocument() : nullptr;
+}
+
+void CVelmarView::NoteSourceChange(std::size_t sizeBefore) {
+  if (g_strSource.size() == sizeBefore) return;
+  if (CVelmarDoc* doc = GetDocument()) doc->SetModifiedFlag();
+}
+
 void CVelmarView::OnNewText() {
+  CVelmarDoc* doc = GetDocument();
+  if (doc && !doc->SaveModified()) return;
   g_strSource.clear();
   g_strWrapped.clear();
   g_strWeb.clear();
   Invalidate();
+  if (doc) doc->OnNewDocument();
 }
 
 void CVelmarView::OnFileOpenText() {
   const std::optional<QString> path = CurrentUi().GetOpenFileName(
       this, QStringLiteral("打开文本文件"), {{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("*.txt")}});
   if (!path) return;
-  OpenTextFile(*path);
+  // The application decides whether the file becomes the document.
+  if (GetDocument()) CVelmarApp::Instance()->OpenDocumentFile(*path);
+  else OpenTextFile(*path);
 }
 
 void CVelmarView::OnPastePlain() {
@@ -187,19 +205,22 @@ void CVelmarView::OnPastePlain() {
   if (!GetClipboardTextSize(size)) return;
   std::vector<char> buffer(size + 1);
   GetClipboardText(buffer.data(), size + 1);
+  const std::size_t sizeBefore = g_strSource.size();
   g_strSource.append(buffer.data(), strnlen(buffer.data(), size > 0 ? size - 1 : 0));
+  NoteSourceChange(sizeBefore);
   LayoutText();
   Invalidate();
 }
 
-void CVelmarView::OnCopyWeb() {
-  g_strWeb += "\r\n";
-  SetClipboardText(g_strWeb.c_str());
-}
+// The line end goes with the clipboard copy only: the stored web-format text
+// stays as laid out, so copying twice gives the same text twice.
+void CVelmarView::OnCopyWeb() { SetClipboardText((g_strWeb + "\r\n").c_str()); }
 
 void CVelmarView::OnCutWeb() {
   OnCopyWeb();
+  const std::size_t sizeBefore = g_strSource.size();
   g_strSource.clear();
+  NoteSourceChange(sizeBefore);
   LayoutText();
   Invalidate();
 }
@@ -233,7 +254,9 @@ void CVelmarView::PasteConverted(PasteConverter convert) {
   if (!GetClipboardTextSize(size)) return;
   std::vector<char> buffer(size + 1);
   GetClipboardText(buffer.data(), size + 1);
+  const std::size_t sizeBefore = g_strSource.size();
   convert(std::string_view(buffer.data(), size), g_strSource);
+  NoteSourceChange(sizeBefore);
   LayoutText();
   Invalidate();
 }

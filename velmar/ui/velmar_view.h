@@ -11,6 +11,7 @@
 #include "platform/scroll_view.h"
 #include "velmar/ui/cmd_target.h"
 
+class CVelmarDoc;
 class QPrinter;
 
 using qorvel::platform::CDC;
@@ -38,6 +39,8 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   // AppendTextFile, then lay out and redraw; a file that cannot be read is
   // reported ("打开文件错!!!") and the text stays as it was.
   bool OpenTextFile(const QString& path);
+  // The application's document when this is its view, else nothing.
+  CVelmarDoc* GetDocument() const;
   // Paints the view's picture onto the printer's first page.
   void PrintTo(QPrinter& printer);
 
@@ -61,6 +64,9 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
  private:
   using PasteConverter = void (*)(std::string_view text, std::string& out);
   void PasteConverted(PasteConverter convert);
+  // Marks the document changed when the source text is no longer
+  // `sizeBefore` bytes long (commands only append to it or empty it).
+  void NoteSourceChange(std::size_t sizeBefore);
 };
 
 inline constexpr const char* kOpenErrorText = "打开文件错!!!";
