@@ -9,7 +9,7 @@
 #include <QSettings>
 
 #include "platform/ui.h"
-#include "velmar/core/text_store.h"
+#include "velmar/text_store.h"
 #include "velmar/ui/about_dlg.h"
 #include "velmar/ui/command_table.h"
 #include "velmar/ui/main_frame.h"
