@@ -16,6 +16,7 @@
 #include "codec/registry.h"
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
+#include "fileio/interrupt.h"
 #include "layout/layout.h"
 
 #ifndef QORVEL_VERSION
@@ -44,7 +45,9 @@ const char kMainHelp[] =
     "\n"
     "With no FILE, or when FILE is -, input is read from standard input and\n"
     "output goes to standard output.\n"
-    "Exit status: 0 on success, 1 on an input or output error, 2 on a usage error.\n";
+    "Exit status: 0 on success, 1 on an input or output error, 2 on a usage error,\n"
+    "128 + N when stopped by signal N (Ctrl+C, SIGTERM, SIGHUP): an existing output\n"
+    "file is then left as it was.\n";
 
 const char kLayoutHelp[] =
     "Usage: qorvel layout [--line-height N] [--wrapped] [-o OUT] [IN]\n"
@@ -216,4 +219,8 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace qorvel::cli
 
-int main(int argc, char** argv) { return qorvel::cli::Main(argc, argv); }
+int main(int argc, char** argv) {
+  // An interrupted conversion leaves no temporary file beside its output.
+  qorvel::InstallInterruptCleanup();
+  return qorvel::cli::Main(argc, argv);
+}

@@ -7,12 +7,12 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
-#include <QPushButton>
 #include <QStyle>
 #include <algorithm>
 #include <climits>
 
 #include "convdialog/system_menu.h"
+#include "fileio/interrupt.h"
 #include "platform/ui.h"
 
 using namespace qorvel::platform;
@@ -50,6 +50,15 @@ void InitConvApplication(const ConvDialogProfile& profile) {
   QApplication::setApplicationName(QString::fromUtf8(profile.appName));
   QApplication::setApplicationVersion(QString::fromUtf8(profile.version));
   QApplication::setWindowIcon(LoadProgramIcon(profile));
+  qorvel::InstallInterruptCleanup();
+}
+
+QString FileArgument(const QStringList& arguments) {
+  QString arg = arguments.value(1);
+  const auto trimmed = [](QChar c) { return c.isSpace() || c == QLatin1Char('"'); };
+  while (!arg.isEmpty() && trimmed(arg.front())) arg.remove(0, 1);
+  while (!arg.isEmpty() && trimmed(arg.back())) arg.chop(1);
+  return arg;
 }
 
 CConvDialog::CConvDialog(const ConvDialogProfile& profile, QWidget* pParent)
@@ -62,9 +71,6 @@ void CConvDialog::DoDataExchange(CDataExchange* pDX) {
 
 bool CConvDialog::OnInitDialog() {
   CDialog::OnInitDialog();
-  // Enter presses the button that has the focus; from an edit it presses
-  // the default button (convert).
-  for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(true);
 
   // The About item: in the system menu where there is one; the context
   // menu and F1 offer it in any case.
@@ -72,8 +78,15 @@ bool CConvDialog::OnInitDialog() {
   if (!strAboutMenu.isEmpty()) AppendSystemMenuItem(*this, IDM_ABOUTBOX, strAboutMenu);
 
   setWindowIcon(m_hIcon);  // big and small icon
+
+  // A file named on the command line (as a desktop entry passes it) is the
+  // input.
+  const QString strInput = FileArgument(GetProgramArguments());
+  if (!strInput.isEmpty()) SetDlgItemText(IDC_INPUT, strInput);
   return true;
 }
+
+QStringList CConvDialog::GetProgramArguments() const { return QCoreApplication::arguments(); }
 
 void CConvDialog::OnCommand(int id) {
   for (const CommandEntry& entry : kMessageMap)
@@ -134,7 +147,41 @@ void CConvDialog::ShowMessage(std::string_view text) {
                          QString::fromUtf8(m_profile.appName));
 }
 
-void CConvDialog::UpdateWindow() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void CConvDialog::UpdateWindow() {
+  qApp->installEventFilter(this);
+  QCoreApplication::processEvents();
+  qApp->removeEventFilter(this);
+}
+
+bool CConvDialog::eventFilter(QObject* watched, QEvent* event) {
+  // What reaches a window goes on to the widget under it or with the
+  // focus; the choice is made there.
+  if (watched->isWindowType()) return false;
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+      return !static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel);  // Escape closes
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+      return watched != GetDlgItem(IDCANCEL);  // the exit button closes
+    case QEvent::KeyRelease:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+      return true;
+    default:
+      return false;  // painting, the close box, timers...
+  }
+}
 
 void CConvDialog::paintEvent(QPaintEvent* event) {
   if (isMinimized()) OnPaint();

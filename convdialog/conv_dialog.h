@@ -1,6 +1,7 @@
 #pragma once
 // The converter dialog shell of Orlenta and Kestrum: one modal main dialog
-// with an input-path edit (1000), an output-path edit (1001), a browse
+// with an input-path edit (1000, where the focus starts and where a file
+// named on the command line goes), an output-path edit (1001), a browse
 // button beside each (1003, 1004), a progress bar (1002) and the buttons
 // convert (1, the default: Enter) and exit (2: also Esc and the close box);
 // an About item in the window's system menu where the platform has one, and
@@ -10,6 +11,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -44,8 +46,15 @@ struct ConvDialogProfile {
 // Icon 128 of the program, with both images.
 QIcon LoadProgramIcon(const ConvDialogProfile& profile);
 
-// Names the application after the profile and gives it its icon.
+// Names the application after the profile and gives it its icon; an
+// interrupt (SIGTERM, SIGINT, SIGHUP) removes the temporary file of a
+// running conversion.
 void InitConvApplication(const ConvDialogProfile& profile);
+
+// The input path given on the command line: the first argument after the
+// program, without blanks and double quotes around it. Empty when there is
+// none.
+QString FileArgument(const QStringList& arguments);
 
 class CConvDialog : public qorvel::platform::CDialog {
  public:
@@ -72,8 +81,9 @@ class CConvDialog : public qorvel::platform::CDialog {
   void ShowMessage(std::string_view text);
 
   // Repaints what a running command has changed (progress bar, status
-  // text). Input to the program waits until the command has ended, so no
-  // other command can start inside this one.
+  // text) and lets the user close the dialog: the close box, the exit
+  // button and Escape end it (HasEnded), and the command should then stop.
+  // Any other input is dropped, so no other command starts inside this one.
   void UpdateWindow();
 
   const ConvDialogProfile& Profile() const { return m_profile; }
@@ -85,11 +95,15 @@ class CConvDialog : public qorvel::platform::CDialog {
   // The input file dialog: the chosen path, now in edit 1000, or nothing
   // when it was cancelled.
   std::optional<QString> BrowseInput();
+  // The program's command line, the program first.
+  virtual QStringList GetProgramArguments() const;
 
   void paintEvent(QPaintEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+  // While UpdateWindow runs: drops the input that could start anything.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   const ConvDialogProfile& m_profile;

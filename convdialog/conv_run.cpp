@@ -30,6 +30,9 @@ class CProgressCallback final : public qorvel::ProgressSink {
   const std::function<void()>& m_onProgress;
 };
 
+// Thrown out of a progress report once the user has closed the dialog.
+struct CRunStopped {};
+
 }  // namespace
 
 CConversionRun::CConversionRun(CConvDialog& dlg, const QString& strInput, const QString& strOutput)
@@ -80,6 +83,7 @@ bool CConversionRun::Convert(StreamConverter& converter, const std::function<voi
   const std::function<void()> report = [&] {
     onProgress();
     m_dlg.UpdateWindow();
+    if (m_dlg.HasEnded()) throw CRunStopped{};
   };
   // The driver reports at the start, every 64 KiB of input and at the end.
   CProgressCallback progress(report);
@@ -88,6 +92,9 @@ bool CConversionRun::Convert(StreamConverter& converter, const std::function<voi
   } catch (const IoError& e) {
     Fail(e.kind() == IoError::Kind::ReadInput ? kConvMsgReadError : kConvMsgWriteError, e);
     return false;
+  } catch (const CRunStopped&) {
+    Close();  // the dialog is gone: no message, and no temporary file left
+    return false;
   }
   return true;
 }
@@ -95,21 +102,30 @@ bool CConversionRun::Convert(StreamConverter& converter, const std::function<voi
 std::uint64_t CConversionRun::Reads() const { return m_result.consumed + (m_result.endedAtNul ? 0 : 1); }
 
 bool CConversionRun::Commit() {
+  if (m_dlg.HasEnded()) {  // closed while the window was repainted: the run stops short
+    Close();
+    return false;
+  }
   try {
     m_out->Commit();
   } catch (const IoError& e) {
     Fail(kConvMsgWriteError, e);
     return false;
   }
-  m_out.reset();
-  m_in.reset();
+  Close();
+  m_dlg.SetProgressPos(m_dlg.GetProgressMax());  // the whole file is done
   return true;
+}
+
+void CConversionRun::Close() {
+  m_out.reset();  // removes the temporary file unless committed
+  m_in.reset();
 }
 
 void CConversionRun::Fail(std::string_view firstLine, const IoError& error) {
   // Nothing stays open (and no temporary file stays behind) while the
-  // message is on the screen.
-  m_out.reset();
-  m_in.reset();
+  // message is on the screen, and the bar shows that nothing was done.
+  Close();
+  m_dlg.SetProgressPos(0);
   m_dlg.ShowMessage(std::string(firstLine) + "\n\n" + QString::fromLocal8Bit(error.what()).toStdString());
 }

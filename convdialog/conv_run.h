@@ -1,10 +1,13 @@
 #pragma once
 // One file conversion started from a converter dialog, step by step. Each
 // step shows its failure in a message box (the given first line, then the
-// file and the reason) and returns false; the command then ends. The
-// streams are closed, and an unfinished output removed, when a step fails
-// and when the object goes: an existing output file is replaced only by
-// Commit, with the whole converted text.
+// file and the reason), empties the progress bar and returns false; the
+// command then ends. The streams are closed, and an unfinished output
+// removed, when a step fails and when the object goes: an existing output
+// file is replaced only by Commit, with the whole converted text, and the
+// bar is then full. When the user closes the dialog during the run,
+// Convert and Commit return false without a message and the output is left
+// as it was.
 //
 //   CConversionRun run(*this, strInput, strOutput);
 //   if (!run.RefuseSameFile() || !run.CountInput("Open File 1 Error !")) return;
@@ -47,16 +50,18 @@ class CConversionRun {
 
   // Converts the whole input into the output. `onProgress` runs before the
   // first byte, after every kProgressStep bytes of input and at the end;
-  // the window is repainted after it.
+  // the window is repainted after it (CConvDialog::UpdateWindow), and the
+  // run stops there if the dialog has been closed.
   bool Convert(qorvel::StreamConverter& converter, const std::function<void()>& onProgress);
   // The reads the conversion pass made: the bytes taken, and the read that
   // met the end of the file unless a NUL byte ended the input.
   std::uint64_t Reads() const;
 
-  // Makes the output final and closes both files.
+  // Makes the output final, closes both files and fills the progress bar.
   bool Commit();
 
  private:
+  void Close();
   void Fail(std::string_view firstLine, const qorvel::IoError& error);
 
   CConvDialog& m_dlg;

@@ -115,13 +115,11 @@ AtomicOutput::AtomicOutput(const std::string& path) {
   }
   if (exists && access(target_.c_str(), W_OK) != 0)
     throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
-  std::string pattern = DirName(target_) + "/." + BaseName(target_) + ".XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  fd_ = mkstemp(buf.data());
+  std::string temp = DirName(target_) + "/." + BaseName(target_) + ".XXXXXX";
+  fd_ = tempFile_.Create(temp);
   if (fd_ < 0) throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
   owned_ = true;
-  temp_ = buf.data();
+  temp_ = temp;
   replacing_ = exists;
   if (exists) ReleaseCachedPages(target_);
   // The new file gets the old file's mode, or the usual mode for a new file.
@@ -144,6 +142,7 @@ void AtomicOutput::Discard() noexcept {
   if (owned_ && fd_ >= 0) close(fd_);
   fd_ = -1;
   if (!temp_.empty()) unlink(temp_.c_str());
+  tempFile_.Release();
   temp_.clear();
 }
 
@@ -192,6 +191,7 @@ void AtomicOutput::Commit() {
     }
   }
   if (!temp_.empty() && rename(temp_.c_str(), target_.c_str()) != 0) fail(errno);
+  tempFile_.Release();
   temp_.clear();
   committed_ = true;
 }

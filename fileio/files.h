@@ -1,7 +1,9 @@
 #pragma once
 // Reading inputs in large chunks and writing outputs atomically: a temporary
 // file in the target's folder, renamed over the target only once every byte
-// is written, so a failed run never damages an existing file.
+// is written, so a failed run never damages an existing file. Once
+// InstallInterruptCleanup (interrupt.h) has run, an interrupted run doesn't
+// either, and leaves no temporary file behind.
 
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "fileio/interrupt.h"
 
 namespace qorvel {
 
@@ -81,6 +85,7 @@ class AtomicOutput {
   std::string name_;    // as the user named it
   std::string target_;  // the file that the rename replaces (links resolved)
   std::string temp_;    // empty when writing directly
+  InterruptibleTempFile tempFile_;  // removes temp_ if the process is interrupted
   bool replacing_ = false;  // the temporary file will replace an existing file
   std::uint64_t written_ = 0;
   std::uint64_t writebackFrom_ = 0;  // written_ when writeback was last started

@@ -204,7 +204,25 @@ void CDialog::InitModal() {
   BuildControls();
   m_bEnded = false;
   m_nResult = IDCANCEL;
-  OnInitDialog();
+  // True: the dialog, not OnInitDialog, chooses where the focus starts.
+  if (OnInitDialog()) SetInitialFocus();
+}
+
+void CDialog::SetInitialFocus() {
+  // The first edit in tab order, so that the user can type at once; without
+  // one, the first control that takes the focus.
+  QWidget* first = nullptr;
+  for (QWidget* w = nextInFocusChain(); w != this; w = w->nextInFocusChain()) {
+    if (!w->isVisibleTo(this) || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus)) continue;
+    if (qobject_cast<QLineEdit*>(w)) {
+      first = w;
+      break;
+    }
+    if (!first) first = w;
+  }
+  if (!first) return;
+  first->setFocus(Qt::TabFocusReason);
+  if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->selectAll();
 }
 
 bool CDialog::ClickButton(int id) {
@@ -234,8 +252,10 @@ void CDialog::BuildControls() {
       case ControlKind::DefPushButton:
       case ControlKind::PushButton: {
         auto* button = new QPushButton(text, this);
+        // Enter on a focused push button presses that button; from
+        // anywhere else it presses the default button.
+        button->setAutoDefault(true);
         button->setDefault(c.kind == ControlKind::DefPushButton);
-        button->setAutoDefault(false);
         const int id = c.id;
         connect(button, &QPushButton::clicked, this, [this, id] { ClickButton(id); });
         w = button;

@@ -22,6 +22,13 @@
 // call OnOK and OnCancel; any other button calls OnCommand(id). OnOK takes
 // the data from the controls (UpdateData(true)); when a control refuses its
 // value, the message has been shown and the dialog stays open.
+//
+// The keyboard works as in a dialog box: when OnInitDialog returns true the
+// focus starts in the first edit of the tab order (the controls' order in
+// the template), its text selected, or else in the first control that takes
+// the focus; Tab and Shift+Tab follow the template's order; Enter in an edit
+// presses the default button, Enter on a focused push button presses that
+// button; Escape presses Cancel (IDCANCEL), as the close box does.
 // Texts in templates are UTF-8; a template must outlive its dialogs (keep
 // templates as static data).
 
@@ -130,8 +137,8 @@ class CDialog : public QDialog {
   QString GetDlgItemText(int id) const;
   void SetDlgItemText(int id, const QString& text);
 
-  // For Ui implementations: builds the controls (once) and runs
-  // OnInitDialog, before the dialog is shown or answered.
+  // For Ui implementations: builds the controls (once), runs OnInitDialog
+  // and places the initial focus, before the dialog is shown or answered.
   void InitModal();
   // Presses button `id` as a user would; true when the dialog has ended.
   bool ClickButton(int id);
@@ -147,6 +154,7 @@ class CDialog : public QDialog {
 
  private:
   void BuildControls();
+  void SetInitialFocus();
 
   const DialogTemplate& m_template;
   std::map<int, QWidget*> m_controls;

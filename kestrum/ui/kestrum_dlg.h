@@ -1,6 +1,7 @@
 #pragma once
 // Kestrum's main dialog: a Hasi-code text file converted into a Qorvel 2006
-// international code text file.
+// international code text file. A file named on the command line fills the
+// input edit; unlike Orlenta, no output name is offered.
 
 #include "convdialog/conv_dialog.h"
 

@@ -1,4 +1,6 @@
 // Kestrum: converts a Hasi-code text file into Qorvel 2006 international code.
+//
+//   kestrum [INPUT]     (the input field starts with INPUT; no output name is offered)
 
 #include <QApplication>
 #include <cstdio>
@@ -9,7 +11,8 @@
 int main(int argc, char** argv) {
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
     std::fputs(std::strcmp(argv[1], "--help") == 0
-                   ? "Usage: kestrum\nConverts a Hasi-code text file into a Qorvel 2006 international code text file.\n"
+                   ? "Usage: kestrum [INPUT]\nConverts a Hasi-code text file into a Qorvel 2006 international code text file.\n"
+                     "INPUT, if given, fills the input file field.\n"
                    : "kestrum 1.0\n",
                stdout);
     return 0;

@@ -1,7 +1,5 @@
 #include "orlenta/ui/orlenta_dlg.h"
 
-#include <QCoreApplication>
-
 #include "convdialog/conv_run.h"
 #include "codec/mengkeli_word.h"
 #include "codec/mengkeli_file.h"
@@ -55,14 +53,6 @@ QString DefaultOutputName(const QString& strInput) {
   return strInput.left(std::max<qsizetype>(0, strInput.size() - 4)) + QStringLiteral("_qv.txt");
 }
 
-QString FileArgument(const QStringList& arguments) {
-  QString arg = arguments.value(1);
-  const auto trimmed = [](QChar c) { return c.isSpace() || c == QLatin1Char('"'); };
-  while (!arg.isEmpty() && trimmed(arg.front())) arg.remove(0, 1);
-  while (!arg.isEmpty() && trimmed(arg.back())) arg.chop(1);
-  return arg;
-}
-
 COrlentaDlg::COrlentaDlg(QWidget* pParent) : CConvDialog(kOrlentaProfile, pParent) {}
 
 void COrlentaDlg::DoDataExchange(CDataExchange* pDX) {
@@ -71,18 +61,13 @@ void COrlentaDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 bool COrlentaDlg::OnInitDialog() {
-  CConvDialog::OnInitDialog();
+  CConvDialog::OnInitDialog();  // puts a file from the command line into edit 1000
   SetDlgItemText(IDC_STATUS, QString::fromUtf8(kStatusReady.data(), kStatusReady.size()));
 
-  const QString strInput = FileArgument(GetProgramArguments());
-  if (!strInput.isEmpty()) {
-    SetDlgItemText(IDC_INPUT, strInput);
-    SetDlgItemText(IDC_OUTPUT, DefaultOutputName(strInput));
-  }
+  const QString strInput = GetDlgItemText(IDC_INPUT);
+  if (!strInput.isEmpty()) SetDlgItemText(IDC_OUTPUT, DefaultOutputName(strInput));
   return true;
 }
-
-QStringList COrlentaDlg::GetProgramArguments() const { return QCoreApplication::arguments(); }
 
 void COrlentaDlg::OnBrowseInput() {
   if (const std::optional<QString> path = BrowseInput()) SetDlgItemText(IDC_OUTPUT, DefaultOutputName(*path));

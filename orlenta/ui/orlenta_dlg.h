@@ -3,7 +3,6 @@
 // 2006 code text file, with a status line naming the phase.
 
 #include <QString>
-#include <QStringList>
 #include <string>
 
 #include "convdialog/conv_dialog.h"
@@ -14,11 +13,6 @@ extern const ConvDialogProfile kOrlentaProfile;
 // The output name offered for an input: the input path without its last
 // four characters (the ".txt" is assumed, not checked), then "_qv.txt".
 QString DefaultOutputName(const QString& strInput);
-
-// The input path given on the command line: the first argument after the
-// program, without blanks and double quotes around it. Empty when there is
-// none.
-QString FileArgument(const QStringList& arguments);
 
 class COrlentaDlg : public CConvDialog {
  public:
@@ -38,10 +32,6 @@ class COrlentaDlg : public CConvDialog {
   std::string m_strOutput;  // converted text of a run: empty between runs
   std::string m_strWord;    // pending Mengkeli word
   QString m_strStatus;      // status static 1005
-
- protected:
-  // The program's command line, the program first.
-  virtual QStringList GetProgramArguments() const;
 
  private:
   void SetStatus(std::string_view text);

@@ -5,6 +5,8 @@
 
 #include <sys/mount.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QString>
@@ -65,6 +67,55 @@ inline int FilesIn(const std::string& dir) {
   int n = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++n;
   return n;
+}
+
+// A user's keyboard path through a dialog just shown, with `input` in
+// in.txt (converted it gives `expected`) and "old" in out.txt. The focus
+// waits in the input edit; the user types its path, Tab, the output path
+// and Enter: "转换结束" with a full bar. Then an output in a folder that
+// does not exist: the failure empties the bar. Then Escape during a run
+// (typed keys wait in the queue until the run repaints): the dialog closes,
+// the run stops and the old output stays, with no temporary file left.
+inline void CheckKeyboardPath(CConvDialog& dlg, const TempDir& dir, const std::string& input,
+                              const std::string& expected) {
+  TestUi ui;
+  qorvel::platform::ScopedUi use(ui);
+  Spit(dir / "in.txt", input);
+  Spit(dir / "out.txt", "old");
+  dlg.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&dlg));
+  auto* inputEdit = qobject_cast<QLineEdit*>(dlg.GetDlgItem(IDC_INPUT));
+  QCOMPARE(QApplication::focusWidget(), inputEdit);
+
+  QTest::keyClicks(QApplication::focusWidget(), Q(dir / "in.txt"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), dlg.GetDlgItem(IDC_OUTPUT));
+  QTest::keyClicks(QApplication::focusWidget(), Q(dir / "out.txt"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QCOMPARE(Messages(ui), QStringList{QStringLiteral("转换结束")});
+  QCOMPARE(Slurp(dir / "out.txt"), expected);
+  QVERIFY(ProgressBar(dlg)->maximum() > 0);
+  QCOMPARE(ProgressBar(dlg)->value(), ProgressBar(dlg)->maximum());
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(QApplication::focusWidget(), Q(dir / "missing/out.txt"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QCOMPARE(ui.m_messages.size(), 2u);
+  QCOMPARE(FirstLine(ui.m_messages[1].text), QStringLiteral("Open File 2 Error !"));
+  QCOMPARE(ProgressBar(dlg)->value(), 0);
+
+  dlg.SetDlgItemText(IDC_OUTPUT, Q(dir / "out.txt"));
+  Spit(dir / "out.txt", "old");
+  for (const Qt::Key key : {Qt::Key_X, Qt::Key_Escape})
+    QCoreApplication::postEvent(inputEdit, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier,
+                                                         key == Qt::Key_X ? QStringLiteral("x") : QString()));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QVERIFY(dlg.HasEnded());
+  QCOMPARE(dlg.GetResult(), qorvel::platform::IDCANCEL);
+  QCOMPARE(ui.m_messages.size(), 2u);
+  QCOMPARE(inputEdit->text(), Q(dir / "in.txt"));  // the x typed during the run was dropped
+  QCOMPARE(Slurp(dir / "out.txt"), std::string("old"));
+  QCOMPARE(FilesIn(dir.path()), 2);
 }
 
 // Saves what the dialog looks like.

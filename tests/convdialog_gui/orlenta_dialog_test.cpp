@@ -146,6 +146,14 @@ class OrlentaDialogTest : public QObject {
     QCOMPARE(ProgressBar(dlg)->value(), 1);
   }
 
+  void keyboardPath() {
+    TempDir dir;
+    ShownDialog shown;
+    // The NUL byte ends the reads short of the range; the bar still fills.
+    const std::string input = MengkeliText(150 * 1024, 21) + '\0' + MengkeliText(1000, 22);
+    CheckKeyboardPath(shown.dlg, dir, input, CoreOutput(dir, input));
+  }
+
   void emptyPathsAreAskedFor() {
     TempDir dir;
     TestUi ui;

@@ -5,7 +5,9 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
+#include <QTimer>
 #include <QtTest>
+#include <functional>
 
 #include "platform/clipboard.h"
 #include "platform/cp936.h"
@@ -159,6 +161,56 @@ class PlatformTest : public QObject {
     // The up-down sits inside the buddy's right edge.
     QVERIFY(dlg.GetDlgItem(1003)->geometry().left() > edit->geometry().left());
     QCOMPARE(dlg.GetDlgItem(1003)->geometry().left(), edit->geometry().right() + 1);
+  }
+
+  // On the screen, as the line height dialog: the focus starts in the
+  // number with its text selected, so typing replaces it; Enter in the edit
+  // is OK; Enter on the focused Cancel is Cancel; Escape is Cancel.
+  void keyboardDrivesTheDialog() {
+    struct Run {
+      bool focused = false;  // in the edit, once the window is active
+      QString selected;
+      int result = 0;
+      std::int32_t value = 0;
+    };
+    const auto run = [](const std::function<void(CNumberDlg&, QLineEdit*)>& keys) {
+      CNumberDlg dlg;
+      Run r;
+      QTimer::singleShot(0, &dlg, [&] {
+        auto* edit = qobject_cast<QLineEdit*>(dlg.GetDlgItem(1000));
+        r.focused = QTest::qWaitForWindowActive(&dlg) && QApplication::focusWidget() == edit;
+        r.selected = edit->selectedText();
+        keys(dlg, edit);
+        if (!dlg.HasEnded()) dlg.EndDialog(-1);
+      });
+      r.result = dlg.DoModal();  // the real dialog, not the test Ui
+      r.value = dlg.m_nValue;
+      return r;
+    };
+    const Run typed = run([](CNumberDlg&, QLineEdit* edit) {
+      QTest::keyClicks(edit, "250");
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    QVERIFY(typed.focused);
+    QCOMPARE(typed.selected, QStringLiteral("100"));
+    QCOMPARE(typed.result, IDOK);
+    QCOMPARE(typed.value, 250);
+
+    const Run cancelled = run([](CNumberDlg& dlg, QLineEdit* edit) {
+      QTest::keyClicks(edit, "7");
+      QTest::keyClick(edit, Qt::Key_Backtab, Qt::ShiftModifier);
+      QCOMPARE(QApplication::focusWidget(), dlg.GetDlgItem(IDCANCEL));
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    QCOMPARE(cancelled.result, IDCANCEL);
+    QCOMPARE(cancelled.value, 100);
+
+    const Run escaped = run([](CNumberDlg&, QLineEdit* edit) {
+      QTest::keyClicks(edit, "8");
+      QTest::keyClick(edit, Qt::Key_Escape);
+    });
+    QCOMPARE(escaped.result, IDCANCEL);
+    QCOMPARE(escaped.value, 100);
   }
 
   void testUiAnswersDialogsAndCancelsByDefault() {
