@@ -142,6 +142,12 @@ void CConvDialog::SetProgressPos(std::uint64_t nPos) {
   m_progress.SetPos(static_cast<int>(std::min(nPos, m_nProgressMax) >> m_nProgressShift));
 }
 
+void CConvDialog::SetProgressDone(std::uint64_t done, std::uint64_t total) {
+  if (total == 0) return;
+  const long double part = static_cast<long double>(std::min(done, total)) / static_cast<long double>(total);
+  SetProgressPos(static_cast<std::uint64_t>(part * static_cast<long double>(m_nProgressMax)));
+}
+
 void CConvDialog::ShowMessage(std::string_view text) {
   CurrentUi().MessageBox(this, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
                          QString::fromUtf8(m_profile.appName));

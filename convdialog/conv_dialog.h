@@ -75,6 +75,9 @@ class CConvDialog : public qorvel::platform::CDialog {
   // control's int range are scaled down together with the range.
   void SetProgressRange(std::uint64_t nMax);
   void SetProgressPos(std::uint64_t nPos);
+  // `done` of `total` bytes converted, shown against the range set; nothing
+  // moves while the total is unknown.
+  void SetProgressDone(std::uint64_t done, std::uint64_t total);
   std::uint64_t GetProgressMax() const { return m_nProgressMax; }
 
   // A message box with only OK, captioned with the program's name.

@@ -20,18 +20,23 @@ std::string FilePath(const QString& path) {
   return bytes;
 }
 
-// Calls back on every progress report of the conversion driver.
-class CProgressCallback final : public qorvel::ProgressSink {
- public:
-  explicit CProgressCallback(const std::function<void()>& onProgress) : m_onProgress(onProgress) {}
-  void OnProgress(std::uint64_t, std::uint64_t) override { m_onProgress(); }
-
- private:
-  const std::function<void()>& m_onProgress;
-};
-
 // Thrown out of a progress report once the user has closed the dialog.
 struct CRunStopped {};
+
+// Moves the dialog's bar with the driver's reports and lets the window
+// repaint; the user may close the dialog meanwhile.
+class CDialogProgress final : public qorvel::ProgressSink {
+ public:
+  explicit CDialogProgress(CConvDialog& dlg) : m_dlg(dlg) {}
+  void OnProgress(std::uint64_t done, std::uint64_t total) override {
+    m_dlg.SetProgressDone(done, total);
+    m_dlg.UpdateWindow();
+    if (m_dlg.HasEnded()) throw CRunStopped{};
+  }
+
+ private:
+  CConvDialog& m_dlg;
+};
 
 }  // namespace
 
@@ -79,16 +84,10 @@ bool CConversionRun::OpenOutput(std::string_view failText) {
   return true;
 }
 
-bool CConversionRun::Convert(StreamConverter& converter, const std::function<void()>& onProgress) {
-  const std::function<void()> report = [&] {
-    onProgress();
-    m_dlg.UpdateWindow();
-    if (m_dlg.HasEnded()) throw CRunStopped{};
-  };
-  // The driver reports at the start, every 64 KiB of input and at the end.
-  CProgressCallback progress(report);
+bool CConversionRun::Convert(StreamConverter& converter) {
+  CDialogProgress progress(m_dlg);
   try {
-    m_result = qorvel::RunConversion(*m_in, converter, *m_out, &progress);
+    qorvel::RunConversion(*m_in, converter, *m_out, &progress);
   } catch (const IoError& e) {
     Fail(e.kind() == IoError::Kind::ReadInput ? kConvMsgReadError : kConvMsgWriteError, e);
     return false;
@@ -98,8 +97,6 @@ bool CConversionRun::Convert(StreamConverter& converter, const std::function<voi
   }
   return true;
 }
-
-std::uint64_t CConversionRun::Reads() const { return m_result.consumed + (m_result.endedAtNul ? 0 : 1); }
 
 bool CConversionRun::Commit() {
   if (m_dlg.HasEnded()) {  // closed while the window was repainted: the run stops short

@@ -14,19 +14,18 @@
 //   SetProgressRange(run.InputSize() + 1);
 //   ...
 //   if (!run.OpenInput(...) || !run.OpenOutput(...)) return;
-//   if (!run.Convert(converter, [&] { SetProgressPos(converter.Consumed()); })) return;
+//   if (!run.Convert(converter)) return;
 //   if (!run.Commit()) return;
 
 #include <QString>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "codec/stream_converter.h"
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
-#include "codec/stream_converter.h"
 
 class CConvDialog;
 
@@ -48,14 +47,12 @@ class CConversionRun {
   // Opens the output: a temporary file beside it until Commit.
   bool OpenOutput(std::string_view failText);
 
-  // Converts the whole input into the output. `onProgress` runs before the
-  // first byte, after every kProgressStep bytes of input and at the end;
-  // the window is repainted after it (CConvDialog::UpdateWindow), and the
-  // run stops there if the dialog has been closed.
-  bool Convert(qorvel::StreamConverter& converter, const std::function<void()>& onProgress);
-  // The reads the conversion pass made: the bytes taken, and the read that
-  // met the end of the file unless a NUL byte ended the input.
-  std::uint64_t Reads() const;
+  // Converts the whole input into the output. The bar follows the driver's
+  // reports of bytes done out of the input's size (before the first byte,
+  // every kProgressStep bytes and at the end), scaled to the range the
+  // dialog set; the window is repainted after each (CConvDialog::UpdateWindow),
+  // and the run stops there if the dialog has been closed.
+  bool Convert(qorvel::StreamConverter& converter);
 
   // Makes the output final, closes both files and fills the progress bar.
   bool Commit();
@@ -70,5 +67,4 @@ class CConversionRun {
   std::uint64_t m_nInputSize = 0;
   std::optional<qorvel::InputFile> m_in;
   std::optional<qorvel::AtomicOutput> m_out;
-  qorvel::ConversionResult m_result;
 };

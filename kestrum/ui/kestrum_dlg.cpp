@@ -70,7 +70,7 @@ void CKestrumDlg::OnOK() {
   if (!run.OpenInput(qorvel::kKestrumOpenInputFailText) || !run.OpenOutput(qorvel::kKestrumOpenOutputFailText))
     return;
   qorvel::HasiConverter converter;
-  if (!run.Convert(converter, [&] { SetProgressPos(converter.CountedUnits()); })) return;
+  if (!run.Convert(converter)) return;
   // The output is complete and closed before the user is told so.
   if (!run.Commit()) return;
   ShowMessage(qorvel::kKestrumDoneText);

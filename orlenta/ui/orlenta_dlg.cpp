@@ -104,11 +104,10 @@ void COrlentaDlg::OnOK() {
   // straight into the output's temporary file.
   qorvel::MengkeliFileConverter converter;
   if (!run.OpenInput(qorvel::kOrlentaMsgReopenInputError) || !run.OpenOutput(qorvel::kOrlentaMsgOpenOutputError) ||
-      !run.Convert(converter, [&] { SetProgressPos(converter.Consumed()); })) {
+      !run.Convert(converter)) {
     SetStatus(kStatusReady);
     return;
   }
-  SetProgressPos(run.Reads());
 
   SetStatus(qorvel::kOrlentaStatusSaving);
   if (!run.Commit()) {
