@@ -18,3 +18,6 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cd "$build"
 ctest --output-on-failure -j"$(nproc)"
+
+# The Debian package: release build, cpack and lintian.
+cd "$OLDPWD" && scripts/check-deb.sh

@@ -10,6 +10,7 @@ packages=(
   libicu-dev
   clang libclang-rt-dev
   xvfb xauth fonts-wqy-zenhei time
+  lintian
 )
 
 missing=()
