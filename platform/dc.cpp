@@ -1,6 +1,7 @@
 #include "platform/dc.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
@@ -14,6 +15,15 @@ namespace qorvel::platform {
 namespace {
 
 QColor ToQColor(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+QSize TextExtent(const QFont& font, const QPaintDevice* device, std::string_view text) {
+  const QFontMetrics metrics(font, device);
+  return QSize(metrics.horizontalAdvance(DecodeCp936(text)), metrics.height());
+}
+
+QSize ScreenTextExtent(const CFont* font, std::string_view text) {
+  return TextExtent(MakeQFont(font ? font->GetLogFont() : LogFont{}, QFont(), nullptr), nullptr, text);
+}
 
 }  // namespace
 
@@ -53,7 +63,11 @@ bool CFont::DeleteObject() {
 }
 
 QFont MakeQFont(const LogFont& lf, QPainter& painter) {
-  QFont font(painter.font());
+  return MakeQFont(lf, painter.font(), painter.device());
+}
+
+QFont MakeQFont(const LogFont& lf, const QFont& base, const QPaintDevice* device) {
+  QFont font(base);
   if (!lf.face.empty()) font.setFamilies({DecodeCp936(lf.face)});
   if (lf.height != 0) {
     // Positive heights name the cell (ascent + descent), negative ones the
@@ -61,13 +75,13 @@ QFont MakeQFont(const LogFont& lf, QPainter& painter) {
     const int wanted = std::min(std::abs(lf.height), 4096);
     font.setPixelSize(wanted);
     if (lf.height > 0) {
-      const int cell = QFontMetrics(font, painter.device()).height();
+      const int cell = QFontMetrics(font, device).height();
       if (cell > 0 && cell != wanted)
         font.setPixelSize(std::max(1, static_cast<int>(std::lround(wanted * double(wanted) / cell))));
     }
   }
   if (lf.width > 0) {
-    const int average = QFontMetrics(font, painter.device()).averageCharWidth();
+    const int average = QFontMetrics(font, device).averageCharWidth();
     if (average > 0)
       font.setStretch(std::clamp(static_cast<int>(std::lround(100.0 * lf.width / average)), 1, 4000));
   }
@@ -90,11 +104,25 @@ CFont* CPainterDC::SelectObject(CFont* font) {
 int CPainterDC::SetBkMode(int mode) { return std::exchange(m_nBkMode, mode); }
 COLORREF CPainterDC::SetTextColor(COLORREF color) { return std::exchange(m_crText, color); }
 
+const QFont& CPainterDC::SelectedQFont() {
+  const LogFont& lf = m_pFont ? m_pFont->GetLogFont() : LogFont{};
+  if (!m_bFontMade || !(lf == m_madeFor)) {
+    m_madeFont = MakeQFont(lf, m_painter);
+    m_madeFor = lf;
+    m_bFontMade = true;
+  }
+  return m_madeFont;
+}
+
+QSize CPainterDC::GetTextExtent(std::string_view text) {
+  return TextExtent(SelectedQFont(), m_painter.device(), text);
+}
+
 bool CPainterDC::TextOut(int x, int y, std::string_view text) {
   const QString str = DecodeCp936(text);
-  m_painter.save();
+  const QFont& font = SelectedQFont();
   const LogFont lf = m_pFont ? m_pFont->GetLogFont() : LogFont{};
-  const QFont font = MakeQFont(lf, m_painter);
+  m_painter.save();
   m_painter.setFont(font);
   const QFontMetrics metrics(font, m_painter.device());
   m_painter.translate(x, y);
@@ -119,9 +147,24 @@ bool CRecordingDC::TextOut(int x, int y, std::string_view text) {
                         m_crText, m_nBkMode});
   return true;
 }
+QSize CRecordingDC::GetTextExtent(std::string_view text) { return ScreenTextExtent(m_pFont, text); }
 
 CFont* CNullDC::SelectObject(CFont* font) { return std::exchange(m_pFont, font); }
 int CNullDC::SetBkMode(int mode) { return std::exchange(m_nBkMode, mode); }
 COLORREF CNullDC::SetTextColor(COLORREF color) { return std::exchange(m_crText, color); }
+QSize CNullDC::GetTextExtent(std::string_view text) { return ScreenTextExtent(m_pFont, text); }
+
+bool FaceDrawsText(std::string_view face, std::string_view text) {
+  const QString family = DecodeCp936(face);
+  // A face that is not installed is stood in for by another, whose glyphs
+  // say nothing about the face asked for.
+  if (family.isEmpty() || !QFontDatabase::hasFamily(family)) return false;
+  QFont font(family);
+  font.setStyleStrategy(QFont::NoFontMerging);
+  const QFontMetrics metrics(font);
+  for (const char32_t c : DecodeCp936(text).toUcs4())
+    if (!metrics.inFontUcs4(c)) return false;
+  return true;
+}
 
 }  // namespace qorvel::platform
