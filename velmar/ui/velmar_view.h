@@ -38,7 +38,9 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   // AppendTextFile, then lay out and redraw; a file that cannot be read is
   // reported ("打开文件错!!!") and the text stays as it was.
   bool OpenTextFile(const QString& path);
-  // Paints the view's picture onto the printer's first page.
+  // Prints the view's whole picture on as many pages as it takes, each page
+  // painted by OnDraw clipped to its part; a column is not split between
+  // pages unless it is wider than a page.
   void PrintTo(QPrinter& printer);
 
   // Command handlers.
