@@ -5,6 +5,7 @@
 // speak Chinese.
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QPainter>
 #include <QPrinter>
@@ -212,12 +213,23 @@ class VelmarViewTest : public QObject {
     QVERIFY(!FaceDrawsText(qorvel::kDefaultFontFace, "A"));  // not installed here
     {
       CVelmarApp app;
-      QVERIFY(app.InitInstance({}, false));
-      const QString message = app.GetMainWnd()->GetStatusPaneTexts().at(0);
+      QVERIFY(app.InitInstance({}, true));
+      CMainFrame* frame = app.GetMainWnd();
+      QVERIFY(QTest::qWaitForWindowExposed(frame));
+      const QString message = frame->GetStatusPaneTexts().at(0);
       QVERIFY2(message.contains(QStringLiteral("QorvelWebTolvane")) && message.contains(QStringLiteral("安装")),
                qPrintable(message));
-      app.GetMainWnd()->OnCommand(ID_FILE_NEW);  // the first command: idle again
-      QCOMPARE(app.GetMainWnd()->GetStatusPaneTexts().at(0), QStringLiteral("就绪"));
+      // The idle text is not drawn under the message, and is back once the
+      // user starts working.
+      auto idleShown = [frame] {
+        for (const QLabel* label : frame->statusBar()->findChildren<QLabel*>())
+          if (label->text() == QStringLiteral("就绪")) return label->isVisible();
+        return false;
+      };
+      QVERIFY(!idleShown());
+      frame->OnCommand(ID_FILE_NEW);
+      QCOMPARE(frame->GetStatusPaneTexts().at(0), QStringLiteral("就绪"));
+      QVERIFY(idleShown());
     }
 
     QCOMPARE(QtTextLocale(QLocale::c()), QLocale(QLocale::Chinese, QLocale::China));

@@ -111,9 +111,15 @@ bool CMainFrame::OnCreate() {
   }
   // Without a face that has the Qorvel glyphs (the first and the last code
   // the converters write) every glyph is drawn as a box; say why, once.
-  if (!qorvel::platform::FaceDrawsText(g_strFontFace, "\xF8\xA2\xF9\xA2"))
+  if (!qorvel::platform::FaceDrawsText(g_strFontFace, "\xF8\xA2\xF9\xA2")) {
     bar->showMessage(QStringLiteral("无法显示蒙文：字体“%1”没有安装或不含Qorvel蒙文字形，请安装该字体。")
                          .arg(qorvel::platform::DecodeCp936(g_strFontFace)));
+    // The bar hides the idle text under a message only if it is already
+    // shown; hide it as the bar would, so that it comes back when the
+    // message is cleared.
+    m_pIdleLabel->hide();
+    m_pIdleLabel->setAttribute(Qt::WA_WState_ExplicitShowHide, false);
+  }
   qApp->installEventFilter(this);
 
   // Menu 128.
