@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/cp936.h"
@@ -16,13 +18,70 @@ namespace {
 
 QColor ToQColor(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
+// A view measures all its columns at every paint, to size its scroll area
+// by them; for a long text that costs more than drawing the few columns in
+// sight, at every scroll step. The same font on the same kind of device at
+// the same resolution always gives a text the same extent, so extents are
+// kept by those (up to a bound on the text kept).
+class ExtentCache {
+ public:
+  QSize Get(const QFont& font, const QPaintDevice* device, std::string_view text) {
+    if (!m_bHaveFont || !(font == m_lastFont)) {
+      m_lastFont = font;
+      m_lastFontKey = font.key();
+      m_bHaveFont = true;
+    }
+    Key key{m_lastFontKey, device ? device->devType() : 0, device ? device->logicalDpiX() : 0,
+            device ? device->logicalDpiY() : 0, std::string(text)};
+    if (const auto it = m_extents.find(key); it != m_extents.end()) return it->second;
+    const QFontMetrics metrics(font, device);
+    const QSize extent(metrics.horizontalAdvance(DecodeCp936(text)), metrics.height());
+    if (m_nBytes + text.size() > kMaxBytes) {
+      m_extents.clear();
+      m_nBytes = 0;
+    }
+    m_nBytes += text.size() + sizeof(Key);
+    m_extents.emplace(std::move(key), extent);
+    return extent;
+  }
+
+ private:
+  static constexpr std::size_t kMaxBytes = std::size_t(32) << 20;
+  struct Key {
+    QString font;
+    int devType, dpiX, dpiY;
+    std::string text;
+    bool operator==(const Key&) const = default;
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& k) const {
+      return std::hash<std::string>()(k.text) ^ (qHash(k.font) * 31) ^ (std::size_t(k.dpiX) << 20) ^
+             (std::size_t(k.dpiY) << 8) ^ std::size_t(k.devType);
+    }
+  };
+  std::unordered_map<Key, QSize, KeyHash> m_extents;
+  std::size_t m_nBytes = 0;
+  QFont m_lastFont;
+  QString m_lastFontKey;
+  bool m_bHaveFont = false;
+};
+
 QSize TextExtent(const QFont& font, const QPaintDevice* device, std::string_view text) {
-  const QFontMetrics metrics(font, device);
-  return QSize(metrics.horizontalAdvance(DecodeCp936(text)), metrics.height());
+  static ExtentCache cache;
+  return cache.Get(font, device, text);
 }
 
+// The screen's measure, for the contexts that draw nowhere; the Qt font is
+// made again only when another logical font is measured.
 QSize ScreenTextExtent(const CFont* font, std::string_view text) {
-  return TextExtent(MakeQFont(font ? font->GetLogFont() : LogFont{}, QFont(), nullptr), nullptr, text);
+  static LogFont lastLogFont;
+  static QFont lastFont = MakeQFont(lastLogFont, QFont(), nullptr);
+  const LogFont lf = font ? font->GetLogFont() : LogFont{};
+  if (!(lf == lastLogFont)) {
+    lastFont = MakeQFont(lf, QFont(), nullptr);
+    lastLogFont = lf;
+  }
+  return TextExtent(lastFont, nullptr, text);
 }
 
 }  // namespace
