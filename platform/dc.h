@@ -7,6 +7,7 @@
 //   pDC->SetBkMode(TRANSPARENT);
 //   pDC->SetTextColor(RGB(0, 0, 0));
 //   pDC->TextOut(50, 10, bytes);        // code page 936 bytes
+//   QSize run = pDC->GetTextExtent(bytes);  // advance x cell height
 //   pDC->SelectObject(pOld);
 //
 // CPainterDC paints with a QPainter (screen, image, printer); CRecordingDC is
@@ -16,15 +17,19 @@
 // Text is drawn with the reference point at the top left of the text cell,
 // turned by the font's escapement (tenths of a degree counter-clockwise;
 // -900 runs the baseline straight down, the cell lying left of the point).
+// Text extents are those of the text laid out unturned: its advance along
+// the baseline and the font's cell height, in the selected font.
 
 #include <QColor>
+#include <QFont>
 #include <QRect>
+#include <QSize>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class QFont;
+class QPaintDevice;
 class QPainter;
 
 namespace qorvel::platform {
@@ -82,6 +87,8 @@ class CDC {
   virtual COLORREF SetTextColor(COLORREF color) = 0;
   // Draws code page 936 `text` with its reference point at (x, y).
   virtual bool TextOut(int x, int y, std::string_view text) = 0;
+  // The advance and cell height of code page 936 `text` in the selected font.
+  virtual QSize GetTextExtent(std::string_view text) = 0;
   // The part of the drawing surface that needs painting, in logical units.
   virtual QRect GetClipBox() const = 0;
   virtual bool IsPrinting() const { return false; }
@@ -95,14 +102,22 @@ class CPainterDC final : public CDC {
   int SetBkMode(int mode) override;
   COLORREF SetTextColor(COLORREF color) override;
   bool TextOut(int x, int y, std::string_view text) override;
+  QSize GetTextExtent(std::string_view text) override;
   QRect GetClipBox() const override { return m_rectClip; }
   bool IsPrinting() const override { return m_bPrinting; }
 
  private:
+  // The Qt font of the selected font, made once per logical font: a paint
+  // measures and draws every column with the same one.
+  const QFont& SelectedQFont();
+
   QPainter& m_painter;
   QRect m_rectClip;
   bool m_bPrinting;
   CFont* m_pFont = nullptr;
+  LogFont m_madeFor;
+  QFont m_madeFont;
+  bool m_bFontMade = false;
   int m_nBkMode = OPAQUE;
   COLORREF m_crText = RGB(0, 0, 0);
 };
@@ -121,6 +136,8 @@ class CRecordingDC final : public CDC {
   int SetBkMode(int mode) override;
   COLORREF SetTextColor(COLORREF color) override;
   bool TextOut(int x, int y, std::string_view text) override;
+  // Measured as on the screen.
+  QSize GetTextExtent(std::string_view text) override;
   QRect GetClipBox() const override { return m_rectClip; }
 
   std::vector<TextOutCall> m_textOuts;
@@ -139,6 +156,8 @@ class CNullDC final : public CDC {
   int SetBkMode(int mode) override;
   COLORREF SetTextColor(COLORREF color) override;
   bool TextOut(int, int, std::string_view) override { return true; }
+  // Measured as on the screen.
+  QSize GetTextExtent(std::string_view text) override;
   QRect GetClipBox() const override { return {}; }
 
  private:
@@ -149,5 +168,13 @@ class CNullDC final : public CDC {
 
 // The Qt font for a logical font, sized for the device `painter` paints on.
 QFont MakeQFont(const LogFont& logFont, QPainter& painter);
+// The same from a base font (for fields the logical font leaves open) for
+// `device` (nullptr: the screen).
+QFont MakeQFont(const LogFont& logFont, const QFont& base, const QPaintDevice* device);
+
+// True when the installed face `face` has glyphs of its own for every
+// character of `text` (both code page 936 bytes): false for a face that is
+// not installed, whatever the platform would draw in its place.
+bool FaceDrawsText(std::string_view face, std::string_view text);
 
 }  // namespace qorvel::platform

@@ -1,9 +1,11 @@
 #include "platform/scroll_view.h"
 
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace qorvel::platform {
@@ -67,6 +69,18 @@ void CScrollView::resizeEvent(QResizeEvent* event) {
 }
 
 void CScrollView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void CScrollView::wheelEvent(QWheelEvent* event) {
+  // A picture wider than the window but no taller has only the horizontal
+  // bar; the wheel then moves that one rather than nothing.
+  const QScrollBar* v = verticalScrollBar();
+  QScrollBar* h = horizontalScrollBar();
+  if (v->maximum() <= v->minimum() && h->maximum() > h->minimum()) {
+    QCoreApplication::sendEvent(h, event);
+    return;
+  }
+  QAbstractScrollArea::wheelEvent(event);
+}
 
 void CScrollView::contextMenuEvent(QContextMenuEvent* event) {
   const QPoint point =

@@ -10,8 +10,10 @@
 //
 // Invalidate() asks for a repaint of the whole client area (erasing it to
 // white first) and counts the requests, so a test can tell whether a
-// command redrew. The right-button menu arrives at OnContextMenu with the
-// point in screen coordinates, or (-1, -1) when asked for from the keyboard.
+// command redrew. The mouse wheel scrolls vertically, or sideways when only
+// the horizontal scroll bar is present. The right-button menu arrives at
+// OnContextMenu with the point in screen coordinates, or (-1, -1) when asked
+// for from the keyboard.
 
 #include <QAbstractScrollArea>
 #include <QPoint>
@@ -51,6 +53,7 @@ class CScrollView : public QAbstractScrollArea {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void scrollContentsBy(int dx, int dy) override;
+  void wheelEvent(QWheelEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "kestrum/ui/kestrum_app.h"
+#include "platform/translations.h"
 
 int main(int argc, char** argv) {
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   QApplication app(argc, argv);
+  qorvel::platform::InstallQtTranslations(app);
   CKestrumApp theApp;
   theApp.InitInstance();
   return 0;

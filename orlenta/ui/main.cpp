@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "orlenta/ui/orlenta_app.h"
+#include "platform/translations.h"
 
 int main(int argc, char** argv) {
   if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "--version") == 0)) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   QApplication app(argc, argv);
+  qorvel::platform::InstallQtTranslations(app);
   COrlentaApp theApp;
   theApp.InitInstance();
   return 0;

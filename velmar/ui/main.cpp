@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/translations.h"
 #include "velmar/ui/render.h"
 #include "velmar/ui/velmar_app.h"
 
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
+  qorvel::platform::InstallQtTranslations(app);
   CVelmarApp theApp;
   QStringList files;
   bool options = true;

@@ -17,7 +17,10 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include "platform/cp936.h"
+#include "platform/dc.h"
 #include "platform/keyboard.h"
+#include "velmar/core/text_store.h"
 #include "velmar/ui/command_table.h"
 #include "velmar/ui/menus.h"
 #include "velmar/ui/resource.h"
@@ -107,6 +110,17 @@ bool CMainFrame::OnCreate() {
     (*label)->setMinimumWidth((*label)->fontMetrics().horizontalAdvance(QStringLiteral("大写")) + 12);
     bar->addPermanentWidget(*label);
   }
+  // Without a face that has the Qorvel glyphs (the first and the last code
+  // the converters write) every glyph is drawn as a box; say why, once.
+  if (!qorvel::platform::FaceDrawsText(g_strFontFace, "\xF8\xA2\xF9\xA2")) {
+    bar->showMessage(QStringLiteral("无法显示蒙文：字体“%1”没有安装或不含Qorvel蒙文字形，请安装该字体。")
+                         .arg(qorvel::platform::DecodeCp936(g_strFontFace)));
+    // The bar hides the idle text under a message only if it is already
+    // shown; hide it as the bar would, so that it comes back when the
+    // message is cleared.
+    m_pIdleLabel->hide();
+    m_pIdleLabel->setAttribute(Qt::WA_WState_ExplicitShowHide, false);
+  }
   qApp->installEventFilter(this);
 
   // Menu 128.
@@ -160,7 +174,11 @@ bool CMainFrame::OnCmdMsg(int id, bool execute) {
   return m_pApp && m_pApp->OnCmdMsg(id, execute);
 }
 
-void CMainFrame::OnCommand(int id) { velmar::SendCommand(*this, id); }
+void CMainFrame::OnCommand(int id) {
+  // A message shown at start gives way to the idle text at the first command.
+  statusBar()->clearMessage();
+  velmar::SendCommand(*this, id);
+}
 
 QAction* CMainFrame::FindMenuAction(int id) const {
   for (QAction* action : m_menuActions)

@@ -62,6 +62,113 @@ const MessageMapEntry<CVelmarView> kMessageMap[] = {
     {ID_FILE_PRINT_PREVIEW, &CVelmarView::OnFilePrintPreview},
 };
 
+// Where the picture puts its columns: the first column's x, the text's top,
+// and the margin kept below the longest column.
+constexpr long long kFirstColumnX = 50;
+constexpr long long kColumnTop = 10;
+constexpr long long kBottomMargin = 50;
+
+// The display font, derived afresh from the settings for every paint.
+void CreateDisplayFont(CFont& font) {
+  font.CreateFont(static_cast<std::int32_t>(std::clamp(g_nFontSize * 2.5, -1e9, 1e9)), g_nFontSize, kEscapementDown, 0,
+                  kWeightNormal, false, false, false, DEFAULT_CHARSET, OUT_STRING_PRECIS,
+                  CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH, g_strFontFace);
+}
+
+// Calls f(column) for every line of the wrapped text, which ends each line
+// in CR LF; each line is one column.
+template <typename F>
+void ForEachColumn(const std::string& wrapped, F&& f) {
+  for (std::size_t start = 0;;) {
+    const std::size_t cr = wrapped.find('\r', start);
+    if (cr == std::string::npos) return;
+    f(std::string_view(wrapped).substr(start, cr - start));
+    start = cr + 2;  // the LF after the CR
+  }
+}
+
+// The columns' places in the picture, measured in the display font selected
+// into a device context. A column is drawn turned, so it runs down from
+// kColumnTop as far as its text's advance, in a cell one font height wide
+// lying left of its x.
+struct ColumnPlacement {
+  long long count = 0;
+  long long spacing = 0;  // from one column's x to the next
+  long long cell = 0;
+  // Added to every x when the first column's cell would reach left of 0
+  // (large fonts), so that nothing lies where no scroll position shows it.
+  long long shift = 0;
+  std::vector<long long> lengths;  // each column's advance, when asked for
+  QSize total;                     // the scroll sizes
+  long long X(long long n) const { return spacing * n + kFirstColumnX + shift; }
+};
+
+// Where the columns of g_strWrapped go. The picture is 3 x size x count + 100
+// wide and line height + 150 high, as long as the font keeps every column
+// inside that; a larger font widens it by the shift and lengthens it to the
+// longest column.
+ColumnPlacement PlaceColumns(CDC* pDC, bool keepLengths = false) {
+  ColumnPlacement place;
+  place.spacing = 3LL * g_nFontSize;
+  place.cell = pDC->GetTextExtent({}).height();
+  long long longest = 0;
+  ForEachColumn(g_strWrapped, [&](std::string_view column) {
+    const long long length = pDC->GetTextExtent(column).width();
+    longest = std::max(longest, length);
+    if (keepLengths) place.lengths.push_back(length);
+    ++place.count;
+  });
+  if (place.count > 0) place.shift = std::max(0LL, place.cell - kFirstColumnX);
+  const long long height = std::max(static_cast<long long>(g_nLineHeight) + 150,
+                                    longest > 0 ? kColumnTop + longest + kBottomMargin : 0);
+  place.total = QSize(ClampExtent(place.spacing * place.count + 100 + place.shift), ClampExtent(height));
+  return place;
+}
+
+// One printed page: the part of the picture it shows (also its clip) and
+// the picture's point at the page's top left.
+struct PrintPage {
+  QRect part;
+  QPoint origin;
+};
+
+// Cuts the picture into pages of `page` size. Across, a page holds whole
+// columns, as many as fit, and the next page starts with the next column,
+// placed as far from the page's left edge as the first column is on the
+// first page; a column wider than a page (huge fonts) is sliced across as
+// many pages as it needs. Down, the columns of a page run on over further
+// pages, one page height each, as far as the longest of them reaches. The
+// order is that of reading: down a page's columns, then on to the right.
+std::vector<PrintPage> CutIntoPages(const ColumnPlacement& place, QSize page) {
+  const long long pageWidth = std::max(1, page.width());
+  const long long pageHeight = std::max(1, page.height());
+  const long long right = place.total.width();
+  std::vector<PrintPage> pages;
+  auto addStrip = [&](long long origin, long long left, long long end, long long bottom) {
+    for (long long top = 0; top == 0 || top < bottom; top += pageHeight)
+      pages.push_back({QRect(QPoint(ClampExtent(left), ClampExtent(top)),
+                             QPoint(ClampExtent(end) - 1, ClampExtent(top + pageHeight) - 1)),
+                       QPoint(ClampExtent(origin), ClampExtent(top))});
+  };
+  if (place.count == 0) addStrip(0, 0, std::min(right, pageWidth), 0);
+  const long long margin = place.X(0) - place.cell;
+  for (long long i = 0; i < place.count && place.X(i) <= right;) {
+    const long long origin = place.X(i) - place.cell - margin;
+    const long long left = i == 0 ? 0 : std::max(origin, place.X(i - 1));
+    long long j = i;  // the page's last column
+    while (j + 1 < place.count && place.X(j + 1) - origin <= pageWidth && place.X(j + 1) <= right) ++j;
+    const long long bottom =
+        kColumnTop + *std::max_element(place.lengths.begin() + i, place.lengths.begin() + j + 1);
+    // The last page also takes the picture's right margin, as far as it fits.
+    const long long end =
+        j + 1 == place.count ? std::max(place.X(j), std::min(right, origin + pageWidth)) : place.X(j);
+    for (long long from = origin; from < end; from += pageWidth)
+      addStrip(from, std::max(from, left), std::min(end, from + pageWidth), bottom);
+    i = j + 1;
+  }
+  return pages;
+}
+
 }  // namespace
 
 CVelmarView::CVelmarView(QWidget* parent) : CScrollView(parent) {
@@ -85,34 +192,24 @@ void CVelmarView::OnInitialUpdate() {
 
 void CVelmarView::OnDraw(CDC* pDC) {
   CFont font;
-  font.CreateFont(static_cast<std::int32_t>(std::clamp(g_nFontSize * 2.5, -1e9, 1e9)), g_nFontSize, kEscapementDown, 0,
-                  kWeightNormal, false, false, false, DEFAULT_CHARSET, OUT_STRING_PRECIS,
-                  CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH, g_strFontFace);
+  CreateDisplayFont(font);
   CFont* pOldFont = pDC->SelectObject(&font);
+  const ColumnPlacement place = PlaceColumns(pDC);
 
   // Every line of the wrapped text is one column; only the columns that can
   // reach the area being painted are drawn. A column's cell lies left of its
   // x, about one font height wide.
   const QRect clip = pDC->GetClipBox();
   const long long cell = std::max<long long>(std::llabs(static_cast<long long>(g_nFontSize) * 5 / 2), 1);
-  const long long spacing = 3LL * g_nFontSize;
   long long n = 0;
-  std::size_t start = 0;
-  const std::string& wrapped = g_strWrapped;
-  for (;;) {
-    const std::size_t cr = wrapped.find('\r', start);
-    if (cr == std::string::npos) break;
-    const long long x = spacing * n + 50;
+  ForEachColumn(g_strWrapped, [&](std::string_view column) {
+    const long long x = place.X(n++);
     if (!clip.isEmpty() && x + 2 * cell >= clip.left() && x - 3 * cell <= clip.right())
-      DrawLine(pDC, static_cast<int>(x), 10, std::string_view(wrapped).substr(start, cr - start),
-               RGB(0, 0, 0));
-    ++n;
-    start = cr + 2;  // the LF after the CR
-  }
+      DrawLine(pDC, static_cast<int>(x), static_cast<int>(kColumnTop), column, RGB(0, 0, 0));
+  });
 
   pDC->SelectObject(pOldFont);
-  SetScrollSizes(MM_TEXT, QSize(ClampExtent(spacing * n + 100),
-                                ClampExtent(static_cast<long long>(g_nLineHeight) + 150)));
+  SetScrollSizes(MM_TEXT, place.total);
   font.DeleteObject();
 }
 
@@ -268,9 +365,28 @@ void CVelmarView::OnPasteWordText() { PasteConverted(&qorvel::ConvertWordFontPas
 void CVelmarView::PrintTo(QPrinter& printer) {
   QPainter painter;
   if (!painter.begin(&printer)) return;
-  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-  CPainterDC dc(painter, QRect(QPoint(0, 0), page.size()), true);
-  OnDraw(&dc);
+  const QSize page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
+  ColumnPlacement place;
+  {
+    // Measured on the printer, with the font OnDraw will select there.
+    CPainterDC measuring(painter, QRect(), true);
+    CFont font;
+    CreateDisplayFont(font);
+    CFont* pOldFont = measuring.SelectObject(&font);
+    place = PlaceColumns(&measuring, true);
+    measuring.SelectObject(pOldFont);
+  }
+  // Every page is drawn by OnDraw, moved and clipped to that page's part.
+  const std::vector<PrintPage> pages = CutIntoPages(place, page);
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    if (i > 0 && !printer.newPage()) break;
+    painter.save();
+    painter.translate(-pages[i].origin);
+    painter.setClipRect(pages[i].part);
+    CPainterDC dc(painter, pages[i].part, true);
+    OnDraw(&dc);
+    painter.restore();
+  }
   painter.end();
 }
 

@@ -41,7 +41,9 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   bool OpenTextFile(const QString& path);
   // The application's document when this is its view, else nothing.
   CVelmarDoc* GetDocument() const;
-  // Paints the view's picture onto the printer's first page.
+  // Prints the view's whole picture on as many pages as it takes, each page
+  // painted by OnDraw clipped to its part; a column is not split between
+  // pages unless it is wider than a page.
   void PrintTo(QPrinter& printer);
 
   // Command handlers.
