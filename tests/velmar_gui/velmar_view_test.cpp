@@ -17,7 +17,7 @@
 
 #include "platform/dc.h"
 #include "platform/translations.h"
-#include "velmar/core/text_store.h"
+#include "velmar/text_store.h"
 #include "velmar/ui/main_frame.h"
 #include "velmar/ui/resource.h"
 #include "velmar/ui/velmar_app.h"

@@ -20,7 +20,7 @@
 #include "platform/cp936.h"
 #include "platform/dc.h"
 #include "platform/keyboard.h"
-#include "velmar/core/text_store.h"
+#include "velmar/text_store.h"
 #include "velmar/ui/command_table.h"
 #include "velmar/ui/menus.h"
 #include "velmar/ui/resource.h"
