@@ -23,8 +23,8 @@ namespace {
 using namespace std::string_literals;
 
 // About `size` bytes: units, separators and now and then any byte; in long
-// inputs now and then a run of thousands of bytes of units alone (a long
-// word). With `nul`, one NUL at a random place.
+// inputs now and then a run of thousands of bytes of units with a line feed
+// here and there (a long word). With `nul`, one NUL at a random place.
 std::string RandomInput(std::mt19937& rng, const Alphabet& a, std::size_t size, bool nul) {
   std::uniform_int_distribution<int> roll(0, 999), byte(1, 255), runLength(300, 3000);
   const auto pick = [&](const std::vector<std::string>& v) {
@@ -38,7 +38,7 @@ std::string RandomInput(std::mt19937& rng, const Alphabet& a, std::size_t size, 
     } else if (r < 250) {
       s += pick(a.separators);
     } else if (r == 999 && size > 5000) {
-      for (int k = runLength(rng); k > 0; --k) s += pick(a.units);
+      for (int k = runLength(rng); k > 0; --k) s += k % 200 == 0 ? "\n" : pick(a.units);
     } else {
       s += pick(a.units);
     }
@@ -121,8 +121,8 @@ TEST(CodecsAgainstReference, RandomInputsWholeAndInChunks) {
     SCOPED_TRACE(codec.name);
     std::mt19937 rng(20261207);
     const Alphabet alphabet = AlphabetOf(codec.name);
-    for (int round = 0; round < 300; ++round) {
-      ExpectAsReference(codec, RandomInput(rng, alphabet, round % 100, round % 4 == 0), rng, {0, 3, 40});
+    for (int round = 0; round < 1000; ++round) {
+      ExpectAsReference(codec, RandomInput(rng, alphabet, round % 200, round % 4 == 0), rng, {0, 3, 40});
       ExpectAsReference(codec, AnyBytes(rng, 100), rng, {0, 5});
       if (HasFatalFailure()) return;
     }
