@@ -50,35 +50,13 @@ inline void SetThroughput(benchmark::State& state, const std::string& text) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
 }
 
-// A paste conversion of the whole text, once per iteration.
-template <class Convert>
-void RunPaste(benchmark::State& state, const std::string& text, Convert convert) {
-  std::string out;
-  for (auto _ : state) {
-    out.clear();
-    convert(text, out);
-    benchmark::DoNotOptimize(out.data());
-  }
-  SetThroughput(state, text);
-}
-
-// A streaming file conversion as the file driver runs it: 1 MB chunks, the
-// output taken away after each.
-template <class Converter>
-void RunStream(benchmark::State& state, const std::string& text) {
-  constexpr std::size_t kChunk = 1 << 20;
-  std::string out;
-  out.reserve(4 * kChunk);
-  for (auto _ : state) {
-    Converter conv;
-    for (std::size_t at = 0; at < text.size(); at += kChunk) {
-      out.clear();
-      conv.Feed(std::string_view(text).substr(at, kChunk), out);
-      benchmark::DoNotOptimize(out.data());
-    }
-    conv.Finish(out);
-  }
-  SetThroughput(state, text);
+// Bytes 1..255 drawn evenly: the text of a code that has no generator.
+inline std::string RandomBytes(std::size_t bytes, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int> byte(1, 255);
+  std::string text(bytes, '\0');
+  for (char& c : text) c = static_cast<char>(byte(rng));
+  return text;
 }
 
 }  // namespace qorvel::bench

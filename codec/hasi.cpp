@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <span>
 
 #include "codec/hex_cell.h"
 
@@ -152,6 +153,16 @@ constexpr std::size_t kBlock = 4096;
 constexpr std::size_t kMaxOutPerByte = 4;
 
 }  // namespace
+
+std::string_view HasiTableCell(unsigned char prefix, unsigned char b) {
+  std::span<const FollowerRule> rules;
+  if (prefix == 0) return b >= 0x20 && b <= 0x7F ? kHasiGrid[(b >> 4) - 2][b & 15] : std::string_view();
+  if (prefix == 0x60) rules = kGraveRules;
+  if (prefix == 0x7E) rules = kTildeRules;
+  for (const FollowerRule& rule : rules)
+    if (rule.follower == b) return rule.cell;
+  return {};
+}
 
 // One block of input and its state, held in locals while the block runs.
 struct HasiConverter::Block {

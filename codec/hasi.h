@@ -17,6 +17,14 @@ namespace qorvel {
 // that meets the end), kept whole in 64 bits.
 constexpr std::uint64_t HasiProgressRange(std::uint64_t inputBytes) { return 2 * (inputBytes + 1); }
 
+// One cell of the conversion table as it is written, so that a check can
+// read the same table with a scan of its own. With `prefix` 0: the cell of a
+// first byte `b` in 0x20..0x7F ("copy", "prefix", "pair", or GlyphCodes in
+// hex such as "F8DC F8E5"), "" for any other byte. With `prefix` the grave
+// (0x60) or tilde (0x7E) prefix: the GlyphCodes of follower `b` where it has
+// a rule of its own, else "".
+std::string_view HasiTableCell(unsigned char prefix, unsigned char b);
+
 class HasiConverter final : public StreamConverter {
  public:
   // Any chunking of the same input gives the same bytes; a unit cut by a

@@ -99,6 +99,14 @@ struct UnitTable {
     const int li = leadIndex[lead];
     return li < 0 ? nullptr : &units[static_cast<std::size_t>(li)][second];
   }
+
+  // The joined output of the look-ahead unit `cell` with the following unit
+  // (lead, second), or null when they do not join. The scans look joins up
+  // inline; this is for checking them one at a time.
+  const UnitOutput* FindJoin(const UnitCell& cell, std::uint8_t lead, std::uint8_t second) const {
+    const JoinCell& join = joins[cell.joinRow + column[static_cast<std::size_t>(leadIndex[lead] + 1)][second]];
+    return join.joins ? &join.out : nullptr;
+  }
 };
 
 // A look-ahead row keyed by columns: the units that share it, then one cell

@@ -73,6 +73,12 @@ constexpr std::size_t kBlock = 4096;
 
 }  // namespace
 
+std::string_view WordFontTableCell(unsigned char b) {
+  for (const ExtraByte& e : kWordFontExtras)
+    if (e.byte == b) return e.cell;
+  return b >= 0x20 && b <= 0x7F ? kWordFontGrid[(b >> 4) - 2][b & 15] : std::string_view();
+}
+
 void ConvertWordFontPaste(std::string_view text, std::string& out) {
   ConvertWordFontPasteChunk(text.substr(0, text.find('\0')), true, out);
 }

@@ -14,6 +14,11 @@ namespace qorvel {
 // dropped.
 void ConvertWordFontPaste(std::string_view text, std::string& out);
 
+// The table cell of byte `b` as it is written, so that a check can read the
+// same table with a scan of its own: hex groups ("F8A2", "F8CA F8B8", "20"),
+// or "" for a dropped byte.
+std::string_view WordFontTableCell(unsigned char b);
+
 // The same conversion a piece at a time, for texts read in chunks: `text`
 // holds no NUL, and since no byte depends on another every piece is
 // converted whole, whatever `last` says. Returns text.size().

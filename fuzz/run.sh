@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, ASan, UBSan) and runs each
-# for SECONDS (default 60), two at a time, seeded from samples/.
+# for SECONDS (default 60), two at a time, seeded from samples/; fuzz_codecs,
+# which runs every code of the registry on each input, runs SECONDS per code.
 #   fuzz/run.sh [SECONDS] [TARGET...]
 # A target that finds a property failure or a crash leaves its input in
 # build/fuzz/artifacts/ and makes this script exit non-zero.
@@ -23,9 +24,20 @@ if ! cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >"$build/build
   exit 1
 fi
 
+# Each target with its time: fuzz_codecs says how many codes it walks.
+runs=()
+for name in "${targets[@]}"; do
+  t=$secs
+  if [ "$name" = fuzz_codecs ]; then
+    codes=$("$build/fuzz/fuzz_codecs" -runs=0 2>&1 | sed -n 's/^fuzz_codecs: \([0-9]*\) codes$/\1/p' || true)
+    t=$((secs * ${codes:-1}))
+  fi
+  runs+=("$name $t")
+done
+
 mkdir -p "$build/artifacts" "$build/logs"
 run_one() {
-  local name=$1 secs=$2 build=$3
+  local build=$1 name=$2 secs=$3
   local corpus="$build/corpus/$name"
   mkdir -p "$corpus"
   cp -n samples/*.txt "$corpus/" 2>/dev/null || true
@@ -39,4 +51,4 @@ run_one() {
   fi
 }
 export -f run_one
-printf '%s\n' "${targets[@]}" | xargs -P "$(nproc)" -I{} bash -c 'run_one "$@"' _ {} "$secs" "$build"
+printf '%s\n' "${runs[@]}" | xargs -P "$(nproc)" -L1 bash -c 'run_one "$@"' _ "$build"

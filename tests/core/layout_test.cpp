@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -102,103 +100,6 @@ TEST(Layout, LinesLongerThanTheOldBufferKeepEveryByte) {
   std::string longLine(20000, 'A');
   const Layout l = LayOut("X\r\n" + longLine, 500);
   EXPECT_EQ(l.web, "\r\n" + longLine + "\r\nX");
-}
-
-// The web-format pass exactly as first described: walk back, collect the
-// bytes of a line, write them reversed at each CR, then CR LF.
-std::string ReferenceWebFormat(const std::string& wrapped) {
-  std::string out, line;
-  const auto flush = [&] { out.append(line.rbegin(), line.rend()); line.clear(); };
-  for (std::size_t k = wrapped.size(); k-- > 0;) {
-    const char c = wrapped[k];
-    if (c == '\n') continue;
-    if (c == '\r') {
-      flush();
-      out += "\r\n";
-    } else {
-      line += c;
-    }
-  }
-  flush();
-  return out;
-}
-
-// Splits a wrapped text at its CR LF pairs.
-std::vector<std::string> Lines(const std::string& wrapped) {
-  std::vector<std::string> lines;
-  std::size_t from = 0;
-  for (std::size_t cr; (cr = wrapped.find("\r\n", from)) != std::string::npos; from = cr + 2)
-    lines.push_back(wrapped.substr(from, cr - from));
-  lines.push_back(wrapped.substr(from));
-  return lines;
-}
-
-std::string RandomSource(std::mt19937& rng) {
-  static const std::string alphabet = " \r\n\0AB\xF8\xA2\xB0\x81\xFE\xFF\x80"s;
-  std::uniform_int_distribution<std::size_t> len(0, 200), pick(0, alphabet.size() - 1), nulRoll(0, 30);
-  std::string s;
-  const std::size_t n = len(rng);
-  for (std::size_t k = 0; k < n; ++k) {
-    char c = alphabet[pick(rng)];
-    if (c == '\0' && nulRoll(rng) != 0) c = ' ';  // a NUL now and then
-    s += c;
-  }
-  return s;
-}
-
-TEST(LayoutProperty, InvariantsAndAgreementWithTheWholeLineMeasurer) {
-  std::mt19937 rng(20261207);
-  std::uniform_int_distribution<int> heightPick(0, 5);
-  const SystemFontCells cells;
-  for (int round = 0; round < 3000; ++round) {
-    const std::string source = RandomSource(rng);
-    const std::uint32_t heights[] = {0, 8, 16, 40, 100, 0xFFFFFFFFu};
-    const std::uint32_t lineHeight = heights[heightPick(rng)];
-    const Layout l = LayOut(source, lineHeight);
-    SCOPED_TRACE("round " + std::to_string(round));
-
-    // Keeping the width up byte by byte agrees with measuring the whole line.
-    ASSERT_EQ(l.wrapped, WrapText(source, lineHeight, &cells));
-    ASSERT_EQ(l.web, ReferenceWebFormat(l.wrapped));
-
-    ASSERT_GE(l.wrapped.size(), 2u);
-    ASSERT_EQ(l.wrapped.substr(l.wrapped.size() - 2), "\r\n");
-    ASSERT_EQ(l.wrapped.find('\0'), std::string::npos);
-    for (std::size_t k = 0; k < l.wrapped.size(); ++k) {
-      if (l.wrapped[k] == '\n') {
-        ASSERT_TRUE(k > 0 && l.wrapped[k - 1] == '\r');
-      }
-      if (l.wrapped[k] == '\r') {
-        ASSERT_TRUE(k + 1 < l.wrapped.size() && l.wrapped[k + 1] == '\n');
-      }
-    }
-    ASSERT_EQ(l.web.size(), l.wrapped.size());
-    std::vector<std::string> lines = Lines(l.wrapped);
-    lines.pop_back();  // the text after the last CR LF is empty
-    std::string expectedWeb;
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) expectedWeb += "\r\n" + *it;
-    ASSERT_EQ(l.web, expectedWeb);
-
-    // Only line ends are added or normalised: every other byte of the
-    // source (up to its first NUL) is kept, in order.
-    std::string kept, text;
-    for (char c : l.wrapped)
-      if (c != '\r' && c != '\n') kept += c;
-    for (char c : source.substr(0, source.find('\0')))
-      if (c != '\r' && c != '\n') text += c;
-    ASSERT_EQ(kept, text);
-  }
-}
-
-// The web-format pass on any text, also one that no wrapping produced (a CR
-// without LF, an LF alone, LFs inside lines): every LF is left out and every
-// CR starts a line.
-TEST(LayoutProperty, WebFormatOfAnyTextMatchesTheBackwardWalk) {
-  std::mt19937 rng(77);
-  for (int round = 0; round < 3000; ++round) {
-    const std::string text = RandomSource(rng);
-    ASSERT_EQ(WebFormat(text), ReferenceWebFormat(text)) << "round " << round;
-  }
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <set>
 #include <string>
 
@@ -105,19 +104,6 @@ TEST(WordFontTable, SharedOutputs) {
   }
   EXPECT_EQ(mapped, 94);  // 90 cells of the grid, CR, LF, 0xB4, 0xCE
   EXPECT_EQ(outputs.size(), 94u - 5u);
-}
-
-// Long texts (many internal blocks) convert as the bytes one by one.
-TEST(WordFontPaste, LongTextIsTheConcatenationOfItsBytes) {
-  std::mt19937 rng(7);
-  std::uniform_int_distribution<int> byte(1, 255);
-  std::string text, expected;
-  for (int i = 0; i < 20000; ++i) {
-    const std::string b = Byte(byte(rng));
-    text += b;
-    expected += WordFont(b);
-  }
-  EXPECT_EQ(WordFont(text), expected);
 }
 
 }  // namespace

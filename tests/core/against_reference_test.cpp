@@ -1,0 +1,211 @@
+// Every code of the registry, and the layout, against the slow references:
+// random inputs fed whole and in random chunks through the registry's
+// converters, as the conversion driver feeds them, give the reference's
+// bytes, end at the same NUL and take as much input.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "codec/hasi.h"
+#include "codec/registry.h"
+#include "layout/layout.h"
+#include "reference/alphabet.h"
+#include "reference/reference.h"
+
+namespace qorvel {
+namespace {
+
+using namespace std::string_literals;
+
+// About `size` bytes: units, separators and now and then any byte; in long
+// inputs now and then a run of thousands of bytes of units with a line feed
+// here and there (a long word). With `nul`, one NUL at a random place.
+std::string RandomInput(std::mt19937& rng, const Alphabet& a, std::size_t size, bool nul) {
+  std::uniform_int_distribution<int> roll(0, 999), byte(1, 255), runLength(300, 3000);
+  const auto pick = [&](const std::vector<std::string>& v) {
+    return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)];
+  };
+  std::string s;
+  while (s.size() < size) {
+    const int r = roll(rng);
+    if (a.units.empty() || r < 80) {
+      s += static_cast<char>(byte(rng));
+    } else if (r < 250) {
+      s += pick(a.separators);
+    } else if (r == 999 && size > 5000) {
+      for (int k = runLength(rng); k > 0; --k) s += k % 200 == 0 ? "\n" : pick(a.units);
+    } else {
+      s += pick(a.units);
+    }
+  }
+  if (nul) s.insert(std::uniform_int_distribution<std::size_t>(0, s.size())(rng), 1, '\0');
+  return s;
+}
+
+std::string AnyBytes(std::mt19937& rng, std::size_t maxSize) {
+  std::string s(std::uniform_int_distribution<std::size_t>(0, maxSize)(rng), '\0');
+  for (char& c : s) c = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng));
+  return s;
+}
+
+// Feeds `in` in pieces of 0..maxPiece bytes (whole when maxPiece is 0),
+// each in a buffer of exactly its size so that a read past a chunk's end
+// shows under the sanitizers, up to the first false; then finishes.
+ReferenceResult Feed(const Codec& codec, std::string_view in, std::mt19937& rng, std::size_t maxPiece) {
+  const std::unique_ptr<StreamConverter> conv = codec.make();
+  ReferenceResult got;
+  std::uniform_int_distribution<std::size_t> piece(0, maxPiece);
+  bool more = true;
+  for (std::size_t at = 0; more && at < in.size();) {
+    const std::size_t n = maxPiece == 0 ? in.size() : std::min(piece(rng), in.size() - at);
+    const auto chunk = std::make_unique_for_overwrite<char[]>(n);
+    std::copy_n(in.data() + at, n, chunk.get());
+    more = conv->Feed(std::string_view(chunk.get(), n), got.out);
+    at += n;
+  }
+  conv->Finish(got.out);
+  got.consumed = conv->Consumed();
+  got.endedAtNul = !more;
+  // The one code with a progress count of its own.
+  if (const auto* hasi = dynamic_cast<const HasiConverter*>(conv.get())) got.counted = hasi->CountedUnits();
+  return got;
+}
+
+std::string Hex(std::string_view bytes) {
+  std::string s;
+  for (unsigned char c : bytes) {
+    s += "0123456789ABCDEF"[c >> 4];
+    s += "0123456789ABCDEF"[c & 15];
+    s += ' ';
+  }
+  return s;
+}
+
+// Equal bytes, or where they first differ.
+::testing::AssertionResult SameBytes(std::string_view got, std::string_view want) {
+  if (got == want) return ::testing::AssertionSuccess();
+  std::size_t k = 0;
+  while (k < got.size() && k < want.size() && got[k] == want[k]) ++k;
+  const std::size_t from = k < 8 ? 0 : k - 8;
+  return ::testing::AssertionFailure() << "outputs of " << got.size() << " and " << want.size()
+                                       << " bytes first differ at byte " << k << "\n     got from byte " << from
+                                       << ": " << Hex(got.substr(from, 24)) << "\n  wanted from byte " << from
+                                       << ": " << Hex(want.substr(from, 24));
+}
+
+// Fed whole and in the given piece sizes, `in` converts as the reference
+// converts it.
+void ExpectAsReference(const Codec& codec, std::string_view in, std::mt19937& rng,
+                       std::initializer_list<std::size_t> maxPieces) {
+  const ReferenceResult want = ReferenceRun(codec.name, in);
+  for (std::size_t maxPiece : maxPieces) {
+    const ReferenceResult got = Feed(codec, in, rng, maxPiece);
+    const auto where = [&] {
+      return "in pieces of up to " + std::to_string(maxPiece) + " bytes (0: whole), an input of " +
+             std::to_string(in.size()) + " bytes" + (in.size() <= 64 ? ": " + Hex(in) : "");
+    };
+    ASSERT_TRUE(SameBytes(got.out, want.out)) << where();
+    ASSERT_EQ(got.consumed, want.consumed) << where();
+    ASSERT_EQ(got.endedAtNul, want.endedAtNul) << where();
+    ASSERT_EQ(got.counted, want.counted) << where();
+  }
+}
+
+TEST(CodecsAgainstReference, RandomInputsWholeAndInChunks) {
+  for (const Codec& codec : Codecs()) {
+    SCOPED_TRACE(codec.name);
+    std::mt19937 rng(20261207);
+    const Alphabet alphabet = AlphabetOf(codec.name);
+    for (int round = 0; round < 1000; ++round) {
+      ExpectAsReference(codec, RandomInput(rng, alphabet, round % 200, round % 4 == 0), rng, {0, 3, 40});
+      ExpectAsReference(codec, AnyBytes(rng, 100), rng, {0, 5});
+      if (HasFatalFailure()) return;
+    }
+    // Longer than the converters' blocks, so that units are cut there too.
+    for (int round = 0; round < 4; ++round) {
+      ExpectAsReference(codec, RandomInput(rng, alphabet, 30000, round % 2 == 1), rng, {0, 13, 5000});
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+TEST(CodecsAgainstReference, EveryTwoByteInputWholeAndByteByByte) {
+  std::mt19937 rng(1);
+  for (const Codec& codec : Codecs()) {
+    SCOPED_TRACE(codec.name);
+    for (int pair = 0; pair < 0x10000; ++pair) {
+      const char in[2] = {static_cast<char>(pair >> 8), static_cast<char>(pair & 0xFF)};
+      ExpectAsReference(codec, std::string_view(in, 2), rng, {0, 1});
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+// Sources with the bytes that matter to the layout, a NUL now and then; in
+// long sources few line ends, so that lines are longer than the old line
+// buffer and than the web format's look-back window.
+std::string RandomSource(std::mt19937& rng, bool longLines) {
+  static const std::string alphabet = " \r\n\0AB\xF8\xA2\xB0\x81\xFE\xFF\x80"s;
+  std::uniform_int_distribution<std::size_t> size(0, longLines ? 30000 : 200), pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<int> roll(0, 999);
+  std::string s;
+  for (std::size_t k = size(rng); k > 0; --k) {
+    char c = alphabet[pick(rng)];
+    if (c == '\0' && roll(rng) >= 30) c = ' ';
+    if ((c == '\r' || c == '\n') && longLines && roll(rng) != 0) c = 'A';
+    s += c;
+  }
+  return s;
+}
+
+// The wrapped text ends with CR LF and holds CR and LF only as CR LF and no
+// NUL; the web format is as long; every other byte of the source (up to its
+// first NUL) is kept in order.
+void ExpectLayoutInvariants(std::string_view source, const Layout& l) {
+  const std::string& w = l.wrapped;
+  ASSERT_TRUE(w.ends_with("\r\n"));
+  ASSERT_EQ(w.find('\0'), std::string::npos);
+  for (std::size_t k = 0; k < w.size(); ++k) {
+    if (w[k] == '\n') {
+      ASSERT_TRUE(k > 0 && w[k - 1] == '\r');
+    }
+    if (w[k] == '\r') {
+      ASSERT_TRUE(k + 1 < w.size() && w[k + 1] == '\n');
+    }
+  }
+  ASSERT_EQ(l.web.size(), w.size());
+  std::string kept, text;
+  for (char c : w)
+    if (c != '\r' && c != '\n') kept += c;
+  for (char c : source.substr(0, source.find('\0')))
+    if (c != '\r' && c != '\n') text += c;
+  ASSERT_EQ(kept, text);
+}
+
+TEST(LayoutAgainstReference, RandomSourcesWrapAndWebFormat) {
+  std::mt19937 rng(20261207);
+  const std::uint32_t heights[] = {0, 8, 16, 40, 100, 500, 0xFFFFFFFFu};
+  const SystemFontCells cells;
+  for (int round = 0; round < 3000; ++round) {
+    const std::string source = RandomSource(rng, round % 300 == 0);
+    const std::uint32_t lineHeight = heights[static_cast<std::size_t>(round) % std::size(heights)];
+    SCOPED_TRACE("round " + std::to_string(round) + ", line height " + std::to_string(lineHeight));
+    const std::string wrapped = ReferenceWrap(source, lineHeight);
+    const Layout l = LayOut(source, lineHeight);
+    ASSERT_TRUE(SameBytes(l.wrapped, wrapped));
+    ASSERT_TRUE(SameBytes(l.web, ReferenceWebFormat(wrapped)));
+    // Any other measurer is asked at every space, as the reference asks.
+    ASSERT_TRUE(SameBytes(WrapText(source, lineHeight, &cells), wrapped));
+    // The web format of any text, also one that no wrapping gave.
+    ASSERT_TRUE(SameBytes(WebFormat(source), ReferenceWebFormat(source)));
+    ExpectLayoutInvariants(source, l);
+  }
+}
+
+}  // namespace
+}  // namespace qorvel

@@ -1,0 +1,50 @@
+#pragma once
+// Slow, obviously-correct versions of every converter and of the layout, for
+// the tests and the fuzzers to hold the fast code against. Each follows its
+// rules one byte at a time over the whole input, with no blocks, no bridges
+// and no word tricks. They read the same tables as the fast code (the unit
+// cells through UnitTable::Find, the byte maps through their table-cell
+// lookups), never a copy of a table, but scan with logic of their own.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "codec/unit_table.h"
+#include "layout/layout.h"
+
+namespace qorvel {
+
+struct ReferenceResult {
+  std::string out;
+  std::uint64_t consumed = 0;  // input bytes taken, up to and including an ending NUL
+  bool endedAtNul = false;
+  std::uint64_t counted = 0;   // Kestrum's progress count (Hasi only)
+};
+
+// The code called `codecName` of the registry, as `qorvel convert --from
+// NAME` converts `input`. Throws std::invalid_argument for a code that has
+// no reference here, so that a new code cannot go unchecked.
+ReferenceResult ReferenceRun(std::string_view codecName, std::string_view input);
+std::string ReferenceConvert(std::string_view codecName, std::string_view input);
+
+// The two-byte unit scan over `text` (which may hold NULs: they are plain
+// bytes here): a byte that leads no unit is copied; bytes past the end join
+// nothing; a lead byte that is the last byte is dropped.
+std::string ReferenceUnitScan(const UnitTable& table, std::string_view text);
+
+// The codes one by one.
+ReferenceResult ReferenceMengkeliFile(std::string_view input);
+ReferenceResult ReferenceHasi(std::string_view input);
+std::string ReferenceMengkeliPaste(std::string_view text);  // each paste ends at the first NUL
+std::string ReferenceMingantu(std::string_view text);
+std::string ReferenceWordFont(std::string_view text);
+
+// The layout: wrapping (the source ends at its first NUL), measuring the
+// whole pending line at every space; and the web format by walking the
+// wrapped text backwards.
+std::string ReferenceWrap(std::string_view source, std::uint32_t lineHeight,
+                          const TextMeasurer& measurer = SystemFontCells());
+std::string ReferenceWebFormat(std::string_view wrapped);
+
+}  // namespace qorvel
