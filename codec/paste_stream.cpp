@@ -7,6 +7,8 @@ namespace qorvel {
 
 bool PasteStream::Feed(std::string_view chunk, std::string& out) {
   if (ended_) return false;
+  // An empty chunk may carry a null pointer, which memchr must not see.
+  if (chunk.empty()) return true;
   std::string_view part = chunk;
   if (const void* nul = std::memchr(chunk.data(), 0, chunk.size())) {
     // The text ends here: convert what is left of it, to its very end.

@@ -71,6 +71,7 @@ TEST(PasteStream, StopsReadingAtTheNul) {
   PasteStream stream(&ToyScan);
   std::string out;
   EXPECT_TRUE(stream.Feed("ax", out));
+  EXPECT_TRUE(stream.Feed(std::string_view(), out));  // no bytes (and no pointer) is no change
   EXPECT_FALSE(stream.Feed(std::string_view("b\0xq", 4), out));
   EXPECT_FALSE(stream.Feed("more", out));
   stream.Finish(out);
