@@ -29,9 +29,6 @@ constexpr std::string_view kHasiGrid[6][16] = {
 // others are dropped. Every byte 0x80..0xFF begins a GBK pair.
 constexpr unsigned char kCopiedControls[] = {0x0D, 0x0A};
 
-// Units that write output but don't count toward progress, by first byte.
-constexpr std::string_view kUncounted = " \r\n0123456789.";
-
 // After a prefix, its next byte F is always taken. A byte with no rule here
 // drops the prefix and F together (as does the end of the input).
 struct FollowerRule {
@@ -73,7 +70,6 @@ struct alignas(8) Unit {
   char bytes[4] = {};
   std::uint8_t len = 0;
   Kind kind = Kind::kWrite;
-  std::uint8_t counts = 0;
 };
 
 // A cell of GlyphCodes ("F8A2" or "F8DC F8E5").
@@ -116,19 +112,15 @@ consteval std::array<Unit, 256> BuildFirstTable() {
     }
   }
   for (int b = 0x80; b <= 0xFF; ++b) t[b] = Special(Kind::kPair);
-  for (int b = 0; b < 256; ++b)
-    t[b].counts = t[b].kind == Kind::kWrite && t[b].len > 0 &&
-                  kUncounted.find(static_cast<char>(b)) == std::string_view::npos;
   return t;
 }
 
 constexpr std::array<Unit, 256> kFirst = BuildFirstTable();
 
-// The byte after a prefix. A prefix unit counts when it writes output.
+// The byte after a prefix.
 consteval std::array<Unit, 256> BuildFollowerTable(const FollowerRule* rules, std::size_t n) {
   std::array<Unit, 256> t{};
   for (std::size_t i = 0; i < n; ++i) t[rules[i].follower] = Glyphs(rules[i].cell);
-  for (Unit& u : t) u.counts = u.len > 0;
   return t;
 }
 
@@ -138,7 +130,6 @@ consteval std::array<Unit, 256> BuildGraveFollowers() {
     if (t[f].len > 0) continue;  // a rule of its own
     if (kFirst[f].kind != Kind::kWrite || kFirst[f].len == 0) throw "grave: F alone must write output";
     t[f] = kFirst[f];
-    t[f].counts = 1;
   }
   t['~'] = Special(Kind::kTilde);
   return t;
@@ -171,20 +162,17 @@ struct HasiConverter::Block {
   char* o;
   Pending pending;
   bool ended;
-  std::uint64_t counted;
 };
 
 void HasiConverter::ConvertBlock(Block& blk) {
   const unsigned char* p = blk.p;
   const unsigned char* end = blk.end;
   char* o = blk.o;
-  std::uint64_t counted = blk.counted;
   Pending pending = blk.pending;
 
   const auto write = [&](const Unit& u) {
     std::memcpy(o, u.bytes, 4);
     o += u.len;
-    counted += u.counts;
   };
   // `p` is at the byte after a grave prefix (and p < end).
   const auto afterGrave = [&] {
@@ -218,7 +206,6 @@ void HasiConverter::ConvertBlock(Block& blk) {
         // The lead byte is written at once; at the end of the input it is
         // written alone rather than lost.
         *o++ = static_cast<char>(p[-1]);
-        ++counted;
         if (p == end) pending = Pending::kPairTrail;
         else *o++ = static_cast<char>(*p++);
         break;
@@ -238,7 +225,6 @@ void HasiConverter::ConvertBlock(Block& blk) {
   }
   blk.p = p;
   blk.o = o;
-  blk.counted = counted;
   blk.pending = pending;
 }
 
@@ -248,7 +234,7 @@ bool HasiConverter::Feed(std::string_view chunk, std::string& out) {
   const auto* const end = begin + chunk.size();
   out.reserve(out.size() + 2 * chunk.size());
   char buf[kMaxOutPerByte * kBlock];
-  Block blk{begin, begin, buf, pending_, false, counted_};
+  Block blk{begin, begin, buf, pending_, false};
   while (blk.p < end && !blk.ended) {
     blk.end = blk.p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(end - blk.p));
     blk.o = buf;
@@ -257,7 +243,6 @@ bool HasiConverter::Feed(std::string_view chunk, std::string& out) {
   }
   pending_ = blk.pending;
   ended_ = blk.ended;
-  counted_ = blk.counted;
   consumed_ += static_cast<std::uint64_t>(blk.p - begin);
   return !ended_;
 }

@@ -38,11 +38,6 @@ class HasiConverter final : public StreamConverter {
 
   std::uint64_t Consumed() const override { return consumed_; }
 
-  // The progress count: units that wrote output, except the space, CR, LF,
-  // the digits and the full stop. A prefix unit counts when it writes
-  // output; a GBK pair always counts.
-  std::uint64_t CountedUnits() const { return counted_; }
-
  private:
   // What the unit cut by the last chunk end still needs.
   enum class Pending : std::uint8_t {
@@ -58,7 +53,6 @@ class HasiConverter final : public StreamConverter {
   Pending pending_ = Pending::kNone;
   bool ended_ = false;
   std::uint64_t consumed_ = 0;
-  std::uint64_t counted_ = 0;
 };
 
 }  // namespace qorvel

@@ -9,7 +9,6 @@ namespace {
 
 struct HasiRun {
   std::string out;
-  std::uint64_t counted = 0;
   std::uint64_t consumed = 0;
   bool endedAtNul = false;
 };
@@ -19,13 +18,11 @@ HasiRun Hasi(std::string_view in) {
   HasiRun r;
   r.endedAtNul = !conv.Feed(in, r.out);
   conv.Finish(r.out);
-  r.counted = conv.CountedUnits();
   r.consumed = conv.Consumed();
   return r;
 }
 
 std::string Out(std::string_view in) { return Hasi(in).out; }
-std::uint64_t Counted(std::string_view in) { return Hasi(in).counted; }
 
 TEST(HasiSingleBytes, TableSpotChecks) {
   EXPECT_EQ(Out("!"), "\xF8\xA2");
@@ -101,7 +98,6 @@ TEST(HasiPairs, CopiedWhole) {
 TEST(HasiPairs, LeadByteAtTheEndIsWrittenAlone) {
   const HasiRun r = Hasi("A\xB0");
   EXPECT_EQ(r.out, "\xF8\xB3\xB0");
-  EXPECT_EQ(r.counted, 2u);
 }
 
 TEST(HasiEnd, NulEndsTheInput) {
@@ -109,7 +105,6 @@ TEST(HasiEnd, NulEndsTheInput) {
   EXPECT_EQ(r.out, "\xF8\xB3\xF8\xC8");
   EXPECT_TRUE(r.endedAtNul);
   EXPECT_EQ(r.consumed, 3u);
-  EXPECT_EQ(r.counted, 2u);
 
   HasiConverter conv;
   std::string out;
@@ -118,17 +113,6 @@ TEST(HasiEnd, NulEndsTheInput) {
   conv.Finish(out);
   EXPECT_EQ(out, "");
   EXPECT_EQ(conv.Consumed(), 1u);
-}
-
-TEST(HasiProgress, CountedUnits) {
-  EXPECT_EQ(Counted("12.5"), 0u);
-  EXPECT_EQ(Counted("(1)"), 2u);
-  EXPECT_EQ(Counted(" \r\n0123456789."), 0u);
-  EXPECT_EQ(Counted("+=AD'"), 5u);
-  EXPECT_EQ(Counted("\t\x01"), 0u);                  // dropped
-  EXPECT_EQ(Counted("`A~x`~x`"), 0u);                // prefixes that write nothing
-  EXPECT_EQ(Counted("`s~B`~B`a"), 4u);               // prefixes that write
-  EXPECT_EQ(Counted("\xB0\xA1\xB0\x30\x81"), 3u);    // pairs, and a lone lead byte
 }
 
 TEST(HasiProgress, RangeIsTwiceTheReadsInSixtyFourBits) {

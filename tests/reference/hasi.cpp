@@ -1,9 +1,7 @@
 // Kestrum's conversion loop as written: read one byte, convert the unit it
-// begins (reading the unit's further bytes), write, count, until a NUL that
+// begins (reading the unit's further bytes), write, until a NUL that
 // begins a unit or the read that meets the end of the input. The table cells
 // come from the converter's own table; the hex in them is decoded here.
-
-#include <cstring>
 
 #include "codec/hasi.h"
 #include "reference/reference.h"
@@ -50,7 +48,6 @@ ReferenceResult ReferenceHasi(std::string_view in) {
     }
     const std::string_view cell = b >= 0 ? HasiTableCell(0, static_cast<unsigned char>(b)) : "";
     std::string unit;
-    bool counts = true;
     if (b == kEof) {
       // The read that meets the end begins nothing.
     } else if (b >= 0x80 || cell == "pair") {
@@ -67,10 +64,8 @@ ReferenceResult ReferenceHasi(std::string_view in) {
       unit = AfterTilde(read());
     } else {
       unit = Alone(b);
-      counts = std::strchr(" \r\n0123456789.", b) == nullptr;
     }
     r.out += unit;
-    if (counts && !unit.empty()) ++r.counted;
   }
   r.consumed = pos;
   return r;

@@ -19,7 +19,6 @@ struct ReferenceResult {
   std::string out;
   std::uint64_t consumed = 0;  // input bytes taken, up to and including an ending NUL
   bool endedAtNul = false;
-  std::uint64_t counted = 0;   // Kestrum's progress count (Hasi only)
 };
 
 // The code called `codecName` of the registry, as `qorvel convert --from
