@@ -16,9 +16,9 @@ cmake --build "$build" -j"$(nproc)" >/dev/null
 qorvel="$build/cli/qorvel"
 
 case "${1:-}" in
-  velmar)  exec "$build/velmar/ui/velmar" samples/qorvel_sample.txt ;;
-  orlenta) exec "$build/orlenta/ui/orlenta" ;;
-  kestrum) exec "$build/kestrum/ui/kestrum" ;;
+  velmar)  exec "$build/velmar/velmar" samples/qorvel_sample.txt ;;
+  orlenta) exec "$build/orlenta/orlenta" ;;
+  kestrum) exec "$build/kestrum/kestrum" ;;
 esac
 
 mkdir -p out
@@ -32,11 +32,11 @@ while IFS=$'\t' read -r code _; do
   echo "$sample converted --from $code: out/${code}.qorvel.txt"
 done < <("$qorvel" convert --list)
 
-if [ -x "$build/velmar/ui/velmar" ]; then
+if [ -x "$build/velmar/velmar" ]; then
   if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     echo "Starting Velmar on samples/qorvel_sample.txt"
-    exec "$build/velmar/ui/velmar" samples/qorvel_sample.txt
+    exec "$build/velmar/velmar" samples/qorvel_sample.txt
   fi
-  QT_QPA_PLATFORM=offscreen "$build/velmar/ui/velmar" --render out/qorvel_sample.png samples/qorvel_sample.txt
+  QT_QPA_PLATFORM=offscreen "$build/velmar/velmar" --render out/qorvel_sample.png samples/qorvel_sample.txt
   echo "Velmar's view of samples/qorvel_sample.txt (no display here): out/qorvel_sample.png"
 fi

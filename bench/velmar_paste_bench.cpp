@@ -17,7 +17,7 @@
 #include "platform/cp936.h"
 #include "text_gen.h"
 #include "velmar/text_store.h"
-#include "velmar/ui/velmar_view.h"
+#include "velmar/velmar_view.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "dialog_test_support.h"
 #include "fileio/convert_file.h"
 #include "codec/hasi.h"
-#include "kestrum/ui/kestrum_dlg.h"
+#include "kestrum/kestrum_dlg.h"
 
 using namespace convtest;
 using qorvel::platform::ScopedUi;

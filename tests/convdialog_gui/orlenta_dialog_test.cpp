@@ -11,7 +11,7 @@
 #include "dialog_test_support.h"
 #include "fileio/convert_file.h"
 #include "codec/mengkeli_file.h"
-#include "orlenta/ui/orlenta_dlg.h"
+#include "orlenta/orlenta_dlg.h"
 
 using namespace convtest;
 using qorvel::platform::IDCANCEL;

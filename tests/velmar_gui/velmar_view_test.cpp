@@ -18,10 +18,10 @@
 #include "platform/dc.h"
 #include "platform/translations.h"
 #include "velmar/text_store.h"
-#include "velmar/ui/main_frame.h"
-#include "velmar/ui/resource.h"
-#include "velmar/ui/velmar_app.h"
-#include "velmar/ui/velmar_view.h"
+#include "velmar/main_frame.h"
+#include "velmar/resource.h"
+#include "velmar/velmar_app.h"
+#include "velmar/velmar_view.h"
 
 using namespace qorvel::platform;
 

@@ -6,8 +6,8 @@
 #include <QMenu>
 #include <span>
 
-#include "velmar/ui/cmd_target.h"
-#include "velmar/ui/command_table.h"
+#include "velmar/cmd_target.h"
+#include "velmar/command_table.h"
 
 namespace velmar {
 

@@ -8,7 +8,7 @@
 #include <QObject>
 #include <QString>
 
-#include "velmar/ui/cmd_target.h"
+#include "velmar/cmd_target.h"
 
 class CVelmarDoc : public QObject, public CCmdTarget {
   Q_OBJECT

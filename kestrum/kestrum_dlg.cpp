@@ -1,9 +1,9 @@
-#include "kestrum/ui/kestrum_dlg.h"
+#include "kestrum/kestrum_dlg.h"
 
 #include "convdialog/conv_run.h"
 #include "codec/hasi.h"
-#include "kestrum/ui/kestrum_messages.h"
-#include "kestrum/ui/kestrum_icon.h"
+#include "kestrum/kestrum_messages.h"
+#include "kestrum/kestrum_icon.h"
 
 using namespace qorvel::platform;
 

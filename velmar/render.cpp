@@ -1,4 +1,4 @@
-#include "velmar/ui/render.h"
+#include "velmar/render.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -6,7 +6,7 @@
 
 #include "platform/cp936.h"
 #include "velmar/text_store.h"
-#include "velmar/ui/velmar_view.h"
+#include "velmar/velmar_view.h"
 
 namespace velmar {
 namespace {

@@ -1,4 +1,4 @@
-#include "velmar/ui/velmar_view.h"
+#include "velmar/velmar_view.h"
 
 #include <QFile>
 #include <QMenu>
@@ -20,11 +20,11 @@
 #include "codec/mingantu.h"
 #include "velmar/text_store.h"
 #include "codec/wordfont.h"
-#include "velmar/ui/line_height_dlg.h"
-#include "velmar/ui/menus.h"
-#include "velmar/ui/resource.h"
-#include "velmar/ui/velmar_app.h"
-#include "velmar/ui/velmar_doc.h"
+#include "velmar/line_height_dlg.h"
+#include "velmar/menus.h"
+#include "velmar/resource.h"
+#include "velmar/velmar_app.h"
+#include "velmar/velmar_doc.h"
 
 using namespace qorvel::platform;
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "orlenta/ui/orlenta_app.h"
+#include "orlenta/orlenta_app.h"
 #include "platform/translations.h"
 
 int main(int argc, char** argv) {

@@ -1,6 +1,6 @@
-#include "kestrum/ui/kestrum_app.h"
+#include "kestrum/kestrum_app.h"
 
-#include "kestrum/ui/kestrum_dlg.h"
+#include "kestrum/kestrum_dlg.h"
 
 bool CKestrumApp::InitInstance() {
   InitConvApplication(kKestrumProfile);

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "velmar/ui/cmd_target.h"
+#include "velmar/cmd_target.h"
 
 class CMainFrame;
 class CVelmarDoc;

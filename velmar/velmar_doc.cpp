@@ -1,4 +1,4 @@
-#include "velmar/ui/velmar_doc.h"
+#include "velmar/velmar_doc.h"
 
 #include <QApplication>
 #include <QFile>
@@ -7,9 +7,9 @@
 #include "fileio/files.h"
 #include "platform/ui.h"
 #include "velmar/text_store.h"
-#include "velmar/ui/command_table.h"
-#include "velmar/ui/resource.h"
-#include "velmar/ui/velmar_view.h"
+#include "velmar/command_table.h"
+#include "velmar/resource.h"
+#include "velmar/velmar_view.h"
 
 using namespace qorvel::platform;
 

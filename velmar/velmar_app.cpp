@@ -1,4 +1,4 @@
-#include "velmar/ui/velmar_app.h"
+#include "velmar/velmar_app.h"
 
 #include <QApplication>
 #include <QDir>
@@ -10,12 +10,12 @@
 
 #include "platform/ui.h"
 #include "velmar/text_store.h"
-#include "velmar/ui/about_dlg.h"
-#include "velmar/ui/command_table.h"
-#include "velmar/ui/main_frame.h"
-#include "velmar/ui/resource.h"
-#include "velmar/ui/velmar_doc.h"
-#include "velmar/ui/velmar_view.h"
+#include "velmar/about_dlg.h"
+#include "velmar/command_table.h"
+#include "velmar/main_frame.h"
+#include "velmar/resource.h"
+#include "velmar/velmar_doc.h"
+#include "velmar/velmar_view.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "orlenta/ui/orlenta_dlg.h"
+#include "orlenta/orlenta_dlg.h"
 
 #include "convdialog/conv_run.h"
 #include "codec/mengkeli_word.h"
 #include "codec/mengkeli_file.h"
-#include "orlenta/ui/orlenta_texts.h"
-#include "orlenta/ui/orlenta_icon.h"
+#include "orlenta/orlenta_texts.h"
+#include "orlenta/orlenta_icon.h"
 
 using namespace qorvel::platform;
 

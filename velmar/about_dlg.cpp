@@ -1,6 +1,6 @@
-#include "velmar/ui/about_dlg.h"
+#include "velmar/about_dlg.h"
 
-#include "velmar/ui/resource.h"
+#include "velmar/resource.h"
 
 using namespace qorvel::platform;
 

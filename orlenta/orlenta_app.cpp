@@ -1,6 +1,6 @@
-#include "orlenta/ui/orlenta_app.h"
+#include "orlenta/orlenta_app.h"
 
-#include "orlenta/ui/orlenta_dlg.h"
+#include "orlenta/orlenta_dlg.h"
 
 bool COrlentaApp::InitInstance() {
   InitConvApplication(kOrlentaProfile);

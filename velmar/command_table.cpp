@@ -1,8 +1,8 @@
-#include "velmar/ui/command_table.h"
+#include "velmar/command_table.h"
 
 #include <QStyle>
 
-#include "velmar/ui/resource.h"
+#include "velmar/resource.h"
 
 namespace velmar {
 namespace {

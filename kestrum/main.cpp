@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "kestrum/ui/kestrum_app.h"
+#include "kestrum/kestrum_app.h"
 #include "platform/translations.h"
 
 int main(int argc, char** argv) {

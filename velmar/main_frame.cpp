@@ -1,4 +1,4 @@
-#include "velmar/ui/main_frame.h"
+#include "velmar/main_frame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -21,12 +21,12 @@
 #include "platform/dc.h"
 #include "platform/keyboard.h"
 #include "velmar/text_store.h"
-#include "velmar/ui/command_table.h"
-#include "velmar/ui/menus.h"
-#include "velmar/ui/resource.h"
-#include "velmar/ui/velmar_app.h"
-#include "velmar/ui/velmar_doc.h"
-#include "velmar/ui/velmar_view.h"
+#include "velmar/command_table.h"
+#include "velmar/menus.h"
+#include "velmar/resource.h"
+#include "velmar/velmar_app.h"
+#include "velmar/velmar_doc.h"
+#include "velmar/velmar_view.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <QMainWindow>
 #include <QUrl>
 
-#include "velmar/ui/cmd_target.h"
+#include "velmar/cmd_target.h"
 
 class CVelmarApp;
 class CVelmarDoc;

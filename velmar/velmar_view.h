@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "platform/scroll_view.h"
-#include "velmar/ui/cmd_target.h"
+#include "velmar/cmd_target.h"
 
 class CVelmarDoc;
 class QPrinter;

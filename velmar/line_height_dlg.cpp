@@ -1,6 +1,6 @@
-#include "velmar/ui/line_height_dlg.h"
+#include "velmar/line_height_dlg.h"
 
-#include "velmar/ui/resource.h"
+#include "velmar/resource.h"
 
 using namespace qorvel::platform;
 

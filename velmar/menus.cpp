@@ -1,4 +1,4 @@
-#include "velmar/ui/menus.h"
+#include "velmar/menus.h"
 
 namespace velmar {
 

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "platform/translations.h"
-#include "velmar/ui/render.h"
-#include "velmar/ui/velmar_app.h"
+#include "velmar/render.h"
+#include "velmar/velmar_app.h"
 
 namespace {
 const char kUsage[] =
