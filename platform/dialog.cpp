@@ -149,6 +149,15 @@ CDialog::CDialog(const DialogTemplate& tmpl, QWidget* parent) : QDialog(parent),
 
 int CDialog::DoModal() { return CurrentUi().RunDialog(*this); }
 
+// The real modal loop lives here, beside the dialog it runs, so that the Ui
+// interface needs to know no more of dialogs than their name.
+int QtUi::RunDialog(CDialog& dialog) {
+  dialog.InitModal();
+  if (dialog.HasEnded()) return dialog.GetResult();
+  dialog.exec();
+  return dialog.HasEnded() ? dialog.GetResult() : IDCANCEL;
+}
+
 bool CDialog::OnInitDialog() {
   UpdateData(false);
   return true;

@@ -12,7 +12,6 @@
 #include <QPrinter>
 #include <cmath>
 
-#include "platform/dialog.h"
 
 namespace qorvel::platform {
 namespace {
@@ -85,13 +84,6 @@ std::optional<FontChoice> QtUi::ChooseFont(QWidget* parent, const FontRequest& r
   double points = chosen.pointSizeF();
   if (points <= 0) points = QFontInfo(chosen).pointSizeF();
   return FontChoice{chosen.family(), static_cast<int>(std::floor(points * 10 + 1e-6))};
-}
-
-int QtUi::RunDialog(CDialog& dialog) {
-  dialog.InitModal();
-  if (dialog.HasEnded()) return dialog.GetResult();
-  dialog.exec();
-  return dialog.HasEnded() ? dialog.GetResult() : IDCANCEL;
 }
 
 int QtUi::TrackPopupMenu(QMenu& menu, QPoint screenPos) {

@@ -24,7 +24,7 @@
 #include "velmar/command_table.h"
 #include "velmar/menus.h"
 #include "velmar/resource.h"
-#include "velmar/velmar_app.h"
+#include "velmar/recent_files.h"
 #include "velmar/velmar_doc.h"
 #include "velmar/velmar_view.h"
 
@@ -66,8 +66,8 @@ QIcon ToolbarIcon(const velmar::ToolbarButton& button, const QStyle* style) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CVelmarApp* pApp, CVelmarDoc* pDoc)
-    : m_pApp(pApp), m_pDoc(pDoc), m_pView(new CVelmarView(this)) {
+CMainFrame::CMainFrame(CCmdTarget* pApp, CVelmarDoc* pDoc, CRecentFileList* pRecent)
+    : m_pApp(pApp), m_pRecent(pRecent), m_pDoc(pDoc), m_pView(new CVelmarView(this, pDoc)) {
   setObjectName(QStringLiteral("CMainFrame"));
   setCentralWidget(m_pView);
   setAcceptDrops(true);
@@ -159,7 +159,7 @@ bool CMainFrame::OnCreate() {
   }
 
   connect(m_pDoc, &CVelmarDoc::TitleChanged, this, &CMainFrame::UpdateTitle);
-  connect(m_pApp, &CVelmarApp::RecentFilesChanged, this, &CMainFrame::UpdateRecentFileMenu);
+  connect(m_pRecent, &CRecentFileList::Changed, this, &CMainFrame::UpdateRecentFileMenu);
   UpdateRecentFileMenu();
   UpdateCommandStates();
   UpdateTitle();
@@ -226,7 +226,7 @@ void CMainFrame::UpdateRecentFileMenu() {
   if (!m_pRecentPlaceholder) return;
   for (QAction* action : m_recentActions) delete action;
   m_recentActions.clear();
-  const QStringList files = m_pApp->GetRecentFiles();
+  const QStringList files = m_pRecent->Files();
   QMenu* menu = qobject_cast<QMenu*>(m_pRecentPlaceholder->parent());
   for (int i = 0; i < files.size(); ++i) {
     const int id = ID_FILE_MRU_FILE1 + i;
@@ -266,7 +266,7 @@ bool CMainFrame::OnDropFiles(const QList<QUrl>& urls) {
   bool any = false;
   for (const QUrl& url : urls) {
     if (!url.isLocalFile()) continue;
-    m_pApp->OpenDocumentFile(url.toLocalFile());
+    m_pView->OpenDocumentFile(url.toLocalFile());
     any = true;
   }
   return any;

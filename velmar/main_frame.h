@@ -12,7 +12,7 @@
 
 #include "velmar/cmd_target.h"
 
-class CVelmarApp;
+class CRecentFileList;
 class CVelmarDoc;
 class CVelmarView;
 class QAction;
@@ -24,7 +24,8 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   Q_OBJECT
 
  public:
-  CMainFrame(CVelmarApp* pApp, CVelmarDoc* pDoc);
+  // `pApp` ends the command route; `pRecent` is the list the File menu shows.
+  CMainFrame(CCmdTarget* pApp, CVelmarDoc* pDoc, CRecentFileList* pRecent);
   ~CMainFrame() override;
 
   // Builds the toolbar, status bar, menus and accelerators; false on failure.
@@ -62,7 +63,8 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
   void UpdateRecentFileMenu();
   void ShowLockState(QLabel* label, const char* text, bool on);
 
-  CVelmarApp* m_pApp;
+  CCmdTarget* m_pApp;
+  CRecentFileList* m_pRecent;
   CVelmarDoc* m_pDoc;
   CVelmarView* m_pView;
   QToolBar* m_pToolBar = nullptr;

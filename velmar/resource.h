@@ -51,3 +51,7 @@ enum : int {
 
 // The recent-file list holds this many entries.
 inline constexpr int kMaxRecentFiles = 8;
+
+// Message boxes.
+inline constexpr const char* kOpenErrorText = "打开文件错!!!";
+inline constexpr const char* kMessageCaption = "Qorvel蒙文软件:";

@@ -1,15 +1,10 @@
 #include "velmar/velmar_app.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QIcon>
 #include <QPainter>
-#include <QPrinter>
-#include <QSettings>
 
 #include "platform/ui.h"
-#include "velmar/text_store.h"
 #include "velmar/about_dlg.h"
 #include "velmar/command_table.h"
 #include "velmar/main_frame.h"
@@ -19,15 +14,11 @@
 
 namespace {
 
-CVelmarApp* g_pApp = nullptr;
-
 const MessageMapEntry<CVelmarApp> kMessageMap[] = {
     {ID_APP_ABOUT, &CVelmarApp::OnAppAbout},
     {ID_APP_EXIT, &CVelmarApp::OnAppExit},
     {ID_FILE_PRINT_SETUP, &CVelmarApp::OnFilePrintSetup},
 };
-
-const char* const kRecentFileSection = "Recent File List";
 
 // The program's icon (main window and About box): the installed theme icon,
 // else the same picture drawn here.
@@ -59,7 +50,6 @@ QIcon VelmarIcon() {
 }  // namespace
 
 CVelmarApp::CVelmarApp() {
-  g_pApp = this;
   QCoreApplication::setOrganizationName(QString::fromUtf8(kRegistryKey));
   QCoreApplication::setApplicationName(QString::fromUtf8(velmar::kAppTitle));
   if (qobject_cast<QApplication*>(QCoreApplication::instance())) QApplication::setWindowIcon(VelmarIcon());
@@ -67,25 +57,14 @@ CVelmarApp::CVelmarApp() {
 
 CVelmarApp::~CVelmarApp() {
   m_pMainWnd.reset();
-  if (g_pApp == this) g_pApp = nullptr;
-}
-
-CVelmarApp* CVelmarApp::Instance() { return g_pApp; }
-
-QPrinter& CVelmarApp::Printer(std::unique_ptr<QPrinter>& local) {
-  if (g_pApp) {
-    if (!g_pApp->m_pPrinter) g_pApp->m_pPrinter = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
-    return *g_pApp->m_pPrinter;
-  }
-  local = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
-  return *local;
 }
 
 bool CVelmarApp::InitInstance(const QStringList& files, bool show) {
-  LoadStdProfileSettings();
+  m_recentFiles.Load();
   m_pDoc = std::make_unique<CVelmarDoc>();
-  connect(m_pDoc.get(), &CVelmarDoc::PathSaved, this, &CVelmarApp::AddToRecentFileList);
-  m_pMainWnd = std::make_unique<CMainFrame>(this, m_pDoc.get());
+  connect(m_pDoc.get(), &CVelmarDoc::FileUsed, &m_recentFiles, &CRecentFileList::Add);
+  connect(m_pDoc.get(), &CVelmarDoc::FileUnreadable, &m_recentFiles, &CRecentFileList::Remove);
+  m_pMainWnd = std::make_unique<CMainFrame>(this, m_pDoc.get(), &m_recentFiles);
   if (!m_pMainWnd->OnCreate()) {
     m_pMainWnd.reset();
     return false;
@@ -104,8 +83,8 @@ CVelmarView* CVelmarApp::GetView() const {
 bool CVelmarApp::OnCmdMsg(int id, bool execute) {
   if (id >= ID_FILE_MRU_FILE1 && id < ID_FILE_MRU_FILE1 + kMaxRecentFiles) {
     const int index = id - ID_FILE_MRU_FILE1;
-    if (index >= m_recentFiles.size()) return false;
-    if (execute) OpenDocumentFile(m_recentFiles.at(index));
+    if (index >= m_recentFiles.Files().size()) return false;
+    if (execute) OpenDocumentFile(m_recentFiles.Files().at(index));
     return true;
   }
   return DispatchMessageMap<CVelmarApp>(this, kMessageMap, id, execute);
@@ -121,58 +100,10 @@ void CVelmarApp::OnAppExit() {
 }
 
 void CVelmarApp::OnFilePrintSetup() {
-  std::unique_ptr<QPrinter> local;
-  qorvel::platform::CurrentUi().PageSetupDialog(m_pMainWnd.get(), Printer(local));
+  qorvel::platform::CurrentUi().PageSetupDialog(m_pMainWnd.get(), m_pDoc->Printer());
 }
 
 bool CVelmarApp::OpenDocumentFile(const QString& path) {
   CVelmarView* view = GetView();
-  if (!view) return false;
-  const bool replaces = g_strSource.empty();
-  if (replaces && !m_pDoc->SaveModified()) return false;
-  if (!view->OpenTextFile(path)) {
-    RemoveFromRecentFileList(path);
-    return false;
-  }
-  if (replaces) {
-    m_pDoc->SetPathName(path);
-    m_pDoc->SetModifiedFlag(false);
-  }
-  AddToRecentFileList(path);
-  return true;
-}
-
-void CVelmarApp::AddToRecentFileList(const QString& path) {
-  const QString full = QFileInfo(path).absoluteFilePath();
-  m_recentFiles.removeAll(full);
-  m_recentFiles.prepend(full);
-  while (m_recentFiles.size() > kMaxRecentFiles) m_recentFiles.removeLast();
-  SaveRecentFileList();
-  emit RecentFilesChanged();
-}
-
-void CVelmarApp::RemoveFromRecentFileList(const QString& path) {
-  if (m_recentFiles.removeAll(QFileInfo(path).absoluteFilePath()) == 0) return;
-  SaveRecentFileList();
-  emit RecentFilesChanged();
-}
-
-void CVelmarApp::LoadStdProfileSettings() {
-  QSettings settings;
-  settings.beginGroup(QString::fromUtf8(kRecentFileSection));
-  m_recentFiles.clear();
-  for (int i = 1; i <= kMaxRecentFiles; ++i) {
-    const QString file = settings.value(QStringLiteral("File%1").arg(i)).toString();
-    if (!file.isEmpty()) m_recentFiles.append(file);
-  }
-}
-
-void CVelmarApp::SaveRecentFileList() const {
-  QSettings settings;
-  settings.beginGroup(QString::fromUtf8(kRecentFileSection));
-  for (int i = 1; i <= kMaxRecentFiles; ++i) {
-    const QString key = QStringLiteral("File%1").arg(i);
-    if (i <= m_recentFiles.size()) settings.setValue(key, m_recentFiles.at(i - 1));
-    else settings.remove(key);
-  }
+  return view && view->OpenDocumentFile(path);
 }

@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QPrinter>
 
 #include "fileio/files.h"
 #include "platform/ui.h"
 #include "velmar/text_store.h"
 #include "velmar/command_table.h"
 #include "velmar/resource.h"
-#include "velmar/velmar_view.h"
 
 using namespace qorvel::platform;
 
@@ -23,6 +23,23 @@ const MessageMapEntry<CVelmarDoc> kMessageMap[] = {
 }  // namespace
 
 CVelmarDoc::CVelmarDoc() : m_strTitle(QString::fromUtf8(velmar::kDocTitle)) {}
+
+CVelmarDoc::~CVelmarDoc() = default;
+
+void CVelmarDoc::OnFileOpened(const QString& path, bool becameDocument) {
+  if (becameDocument) {
+    SetPathName(path);
+    SetModifiedFlag(false);
+  }
+  emit FileUsed(path);
+}
+
+void CVelmarDoc::OnFileUnreadable(const QString& path) { emit FileUnreadable(path); }
+
+QPrinter& CVelmarDoc::Printer() {
+  if (!m_pPrinter) m_pPrinter = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+  return *m_pPrinter;
+}
 
 bool CVelmarDoc::OnCmdMsg(int id, bool execute) {
   return DispatchMessageMap<CVelmarDoc>(this, kMessageMap, id, execute);
@@ -94,6 +111,6 @@ bool CVelmarDoc::DoSave(const QString& path) {
   }
   m_bModified = false;
   SetPathName(path);
-  emit PathSaved(m_strPathName);
+  emit FileUsed(m_strPathName);
   return true;
 }

@@ -7,14 +7,18 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 #include "velmar/cmd_target.h"
+
+class QPrinter;
 
 class CVelmarDoc : public QObject, public CCmdTarget {
   Q_OBJECT
 
  public:
   CVelmarDoc();
+  ~CVelmarDoc() override;
 
   bool OnCmdMsg(int id, bool execute) override;
   // Makes the document untitled and unchanged.
@@ -44,14 +48,26 @@ class CVelmarDoc : public QObject, public CCmdTarget {
   // Writes the source text to `path` atomically; reports a failure.
   bool DoSave(const QString& path);
 
+  // After the file `path` was opened into the text: when it replaced an
+  // empty text it becomes the document (title, path, unchanged).
+  void OnFileOpened(const QString& path, bool becameDocument);
+  // The file `path` could not be read.
+  void OnFileUnreadable(const QString& path);
+
+  // The printer of print, preview and print setup, kept for the run.
+  QPrinter& Printer();
+
  signals:
   void TitleChanged();
-  void PathSaved(const QString& path);
+  // A file was saved or opened (for the recent-file list).
+  void FileUsed(const QString& path);
+  void FileUnreadable(const QString& path);
 
  private:
   QString m_strTitle;
   QString m_strPathName;
   bool m_bModified = false;
+  std::unique_ptr<QPrinter> m_pPrinter;
 };
 
 inline constexpr const char* kSaveErrorText = "保存文件错!!!";

@@ -23,7 +23,6 @@
 #include "velmar/line_height_dlg.h"
 #include "velmar/menus.h"
 #include "velmar/resource.h"
-#include "velmar/velmar_app.h"
 #include "velmar/velmar_doc.h"
 
 using namespace qorvel::platform;
@@ -171,7 +170,7 @@ std::vector<PrintPage> CutIntoPages(const ColumnPlacement& place, QSize page) {
 
 }  // namespace
 
-CVelmarView::CVelmarView(QWidget* parent) : CScrollView(parent) {
+CVelmarView::CVelmarView(QWidget* parent, CVelmarDoc* pDoc) : CScrollView(parent), m_pDocument(pDoc) {
   setObjectName(QStringLiteral("CVelmarView"));
 }
 
@@ -268,9 +267,16 @@ bool CVelmarView::OpenTextFile(const QString& path) {
   return true;
 }
 
-CVelmarDoc* CVelmarView::GetDocument() const {
-  const CVelmarApp* app = CVelmarApp::Instance();
-  return app && app->GetView() == this ? app->GetDocument() : nullptr;
+bool CVelmarView::OpenDocumentFile(const QString& path) {
+  CVelmarDoc* doc = GetDocument();
+  const bool replaces = g_strSource.empty();
+  if (replaces && doc && !doc->SaveModified()) return false;
+  if (!OpenTextFile(path)) {
+    if (doc) doc->OnFileUnreadable(path);
+    return false;
+  }
+  if (doc) doc->OnFileOpened(path, replaces);
+  return true;
 }
 
 void CVelmarView::NoteSourceChange(std::size_t sizeBefore) {
@@ -292,9 +298,7 @@ void CVelmarView::OnFileOpenText() {
   const std::optional<QString> path = CurrentUi().GetOpenFileName(
       this, QStringLiteral("打开文本文件"), {{QStringLiteral("文本文件 (*.txt)"), QStringLiteral("*.txt")}});
   if (!path) return;
-  // The application decides whether the file becomes the document.
-  if (GetDocument()) CVelmarApp::Instance()->OpenDocumentFile(*path);
-  else OpenTextFile(*path);
+  OpenDocumentFile(*path);
 }
 
 void CVelmarView::OnPastePlain() {
@@ -390,19 +394,25 @@ void CVelmarView::PrintTo(QPrinter& printer) {
   painter.end();
 }
 
+QPrinter& CVelmarView::Printer(std::unique_ptr<QPrinter>& local) const {
+  if (m_pDocument) return m_pDocument->Printer();
+  local = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+  return *local;
+}
+
 void CVelmarView::OnFilePrint() {
   std::unique_ptr<QPrinter> local;
-  QPrinter& printer = CVelmarApp::Printer(local);
+  QPrinter& printer = Printer(local);
   if (!CurrentUi().PrintDialog(this, printer)) return;
   PrintTo(printer);
 }
 
 void CVelmarView::OnFilePrintDirect() {
   std::unique_ptr<QPrinter> local;
-  PrintTo(CVelmarApp::Printer(local));
+  PrintTo(Printer(local));
 }
 
 void CVelmarView::OnFilePrintPreview() {
   std::unique_ptr<QPrinter> local;
-  CurrentUi().PrintPreview(this, CVelmarApp::Printer(local), [this](QPrinter& p) { PrintTo(p); });
+  CurrentUi().PrintPreview(this, Printer(local), [this](QPrinter& p) { PrintTo(p); });
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -21,7 +22,10 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   Q_OBJECT
 
  public:
-  explicit CVelmarView(QWidget* parent = nullptr);
+  // A view without a document (`pDoc` null) draws and runs its commands on
+  // the text store alone: nothing asks to save, and it prints on a printer
+  // of its own.
+  explicit CVelmarView(QWidget* parent = nullptr, CVelmarDoc* pDoc = nullptr);
 
   // Rebuilds g_strWrapped and g_strWeb from g_strSource at g_nLineHeight.
   static void LayoutText();
@@ -39,8 +43,14 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   // AppendTextFile, then lay out and redraw; a file that cannot be read is
   // reported ("打开文件错!!!") and the text stays as it was.
   bool OpenTextFile(const QString& path);
-  // The application's document when this is its view, else nothing.
-  CVelmarDoc* GetDocument() const;
+  // Open, for a file named by the user, the command line, a drop or the
+  // recent-file list. Into an empty text the file becomes the document
+  // (title, path, unchanged), after the user was asked to save the changes
+  // of the document it replaces; into a non-empty text its text is appended
+  // and the document stays the same, now changed. A file that cannot be
+  // read is reported, and text and document stay as they were.
+  bool OpenDocumentFile(const QString& path);
+  CVelmarDoc* GetDocument() const { return m_pDocument; }
   // Prints the view's whole picture on as many pages as it takes, each page
   // painted by OnDraw clipped to its part; a column is not split between
   // pages unless it is wider than a page.
@@ -64,6 +74,10 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   void OnFilePrintPreview();
 
  private:
+  // The document's printer, or one made in `local` without a document.
+  QPrinter& Printer(std::unique_ptr<QPrinter>& local) const;
+
+  CVelmarDoc* m_pDocument;
   using PasteConverter = void (*)(std::string_view text, std::string& out);
   void PasteConverted(PasteConverter convert);
   // Marks the document changed when the source text is no longer
@@ -71,5 +85,3 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   void NoteSourceChange(std::size_t sizeBefore);
 };
 
-inline constexpr const char* kOpenErrorText = "打开文件错!!!";
-inline constexpr const char* kMessageCaption = "Qorvel蒙文软件:";

@@ -642,8 +642,7 @@ class VelmarTest : public QObject {
     QVERIFY(app.InitInstance({}, false));
     g_strSource = "AB CD";
     app.GetView()->OnRelayout();
-    std::unique_ptr<QPrinter> none;
-    QPrinter& printer = CVelmarApp::Printer(none);
+    QPrinter& printer = app.GetDocument()->Printer();
     const QString pdf = Path("out.pdf");
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
