@@ -11,18 +11,18 @@
 #include <memory>
 #include <vector>
 
-#include "fileio/files.h"
 #include "codec/mengkeli_paste.h"
+#include "codec/mingantu.h"
+#include "codec/wordfont.h"
+#include "fileio/files.h"
+#include "layout/layout.h"
 #include "platform/clipboard.h"
 #include "platform/cp936.h"
 #include "platform/ui.h"
-#include "layout/layout.h"
-#include "codec/mingantu.h"
-#include "velmar/text_store.h"
-#include "codec/wordfont.h"
 #include "velmar/line_height_dlg.h"
 #include "velmar/menus.h"
 #include "velmar/resource.h"
+#include "velmar/text_store.h"
 #include "velmar/velmar_doc.h"
 
 using namespace qorvel::platform;
@@ -301,13 +301,17 @@ void CVelmarView::OnFileOpenText() {
   OpenDocumentFile(*path);
 }
 
+// The clipboard is read once per paste: its text block (the text, its NUL
+// and whatever else the block holds), as bytes.
 void CVelmarView::OnPastePlain() {
-  std::size_t size = 0;
-  if (!GetClipboardTextSize(size)) return;
-  std::vector<char> buffer(size + 1);
-  GetClipboardText(buffer.data(), size + 1);
+  const std::optional<std::string> block = GetClipboardBlock();
+  if (!block) return;
+  // The text: up to its NUL, never the block's last byte.
+  std::string_view text(*block);
+  text = text.substr(0, text.empty() ? 0 : text.size() - 1);
+  text = text.substr(0, text.find('\0'));
   const std::size_t sizeBefore = g_strSource.size();
-  g_strSource.append(buffer.data(), strnlen(buffer.data(), size > 0 ? size - 1 : 0));
+  g_strSource.append(text);
   NoteSourceChange(sizeBefore);
   LayoutText();
   Invalidate();
@@ -351,12 +355,10 @@ void CVelmarView::OnSetLineHeight() {
 }
 
 void CVelmarView::PasteConverted(PasteConverter convert) {
-  std::size_t size = 0;
-  if (!GetClipboardTextSize(size)) return;
-  std::vector<char> buffer(size + 1);
-  GetClipboardText(buffer.data(), size + 1);
+  const std::optional<std::string> block = GetClipboardBlock();
+  if (!block) return;
   const std::size_t sizeBefore = g_strSource.size();
-  convert(std::string_view(buffer.data(), size), g_strSource);
+  convert(*block, g_strSource);
   NoteSourceChange(sizeBefore);
   LayoutText();
   Invalidate();
