@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer, fuzzes every converter and the layout for a
-# short bounded time (FUZZ_SECONDS, default 20 each), and runs every test
-# through ctest.
+# short bounded time (FUZZ_SECONDS, default 20 per code and for the layout),
+# runs every test through ctest, and checks the .deb with lintian.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
