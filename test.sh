@@ -18,3 +18,6 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cd "$build"
 ctest --output-on-failure -j"$(nproc)"
+
+# The web edition in headless Chromium, against qorvel and ICU.
+"$OLDPWD/web/tests/run.sh" "$PWD/cli/qorvel"

@@ -10,6 +10,8 @@ packages=(
   libicu-dev
   clang libclang-rt-dev
   xvfb xauth fonts-wqy-zenhei time
+  clang-16 lld-16 wasi-libc libc++-16-dev-wasm32 libc++abi-16-dev-wasm32 libclang-rt-16-dev-wasm32
+  nodejs chromium
 )
 
 missing=()
@@ -18,6 +20,9 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# The web edition's tests; npm may come with nodejs rather than as a package.
+command -v npm >/dev/null || missing+=(npm)
 
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"

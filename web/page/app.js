@@ -37,6 +37,7 @@
     },
     waiting: '准备转换...',
     converting: '正在转换...',
+    saving: '正在保存...',
     finished: '转换结束',
     endedAtNul: function (offset) {
       return '转换结束：第 ' + offset + ' 字节是NUL字节，文本到那里结束，后面的内容没有转换。';
@@ -277,6 +278,11 @@
       job.status.textContent = TEXT.converting;
       return;
     }
+    if (m.type === 'saving') {
+      job.bar.value = job.bar.max;
+      job.status.textContent = TEXT.saving;
+      return;
+    }
     delete jobs[m.id];
     if (m.type === 'error') {
       job.bar.value = 0;
@@ -320,7 +326,10 @@
   $('copy-web').addEventListener('click', function () {
     // Velmar's copy: the web-format text and CR LF; the text kept here does
     // not grow, so copying twice gives the same text twice.
-    copy(QvCore.concat([state.web, CRLF]), TEXT.copiedWeb);
+    var text = new Uint8Array(state.web.length + CRLF.length);
+    text.set(state.web);
+    text.set(CRLF, state.web.length);
+    copy(text, TEXT.copiedWeb);
   });
   $('copy-wrapped').addEventListener('click', function () { copy(state.wrapped, TEXT.copiedAll); });
   $('save').addEventListener('click', function () {

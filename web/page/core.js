@@ -12,14 +12,6 @@ var QvCore = (function () {
   var UINT32_MAX = 4294967295;
   var DEFAULT_LINE_HEIGHT = 500;
 
-  function concat(parts) {
-    var size = 0;
-    for (var i = 0; i < parts.length; i++) size += parts[i].length;
-    var out = new Uint8Array(size);
-    for (var j = 0, at = 0; j < parts.length; at += parts[j].length, j++) out.set(parts[j], at);
-    return out;
-  }
-
   function checkBytes(bytes) {
     if (!(bytes instanceof Uint8Array)) throw new TypeError('a Uint8Array is expected');
   }
@@ -48,22 +40,23 @@ var QvCore = (function () {
       throw new RangeError("unknown code '" + name + "'");
     }
 
-    // One conversion run. feed() returns whether more input is wanted
-    // (false once the input has ended at a NUL byte) and the bytes ready.
+    // One conversion run. feed() and finish() hand the bytes that are ready
+    // to `sink` as a view into the module's memory, valid only during the
+    // call; feed() returns whether more input is wanted (false once the
+    // input has ended at a NUL byte).
     function Conversion(name) {
       this.handle = x.qv_open(indexOf(name));
       this.buffer = 0;
       this.capacity = 0;
     }
-    Conversion.prototype.take = function () {
+    Conversion.prototype.drain = function (sink) {
       var n = x.qv_out_size(this.handle);
-      if (!n) return new Uint8Array(0);
+      if (!n) return;
       var p = x.qv_out_data(this.handle);
-      var out = heap().slice(p, p + n);
+      sink(heap().subarray(p, p + n));
       x.qv_out_clear(this.handle);
-      return out;
     };
-    Conversion.prototype.feed = function (bytes) {
+    Conversion.prototype.feed = function (bytes, sink) {
       if (bytes.length > this.capacity) {
         if (this.buffer) x.free(this.buffer);
         this.buffer = 0;
@@ -72,11 +65,12 @@ var QvCore = (function () {
       }
       heap().set(bytes, this.buffer);
       var more = x.qv_feed(this.handle, this.buffer, bytes.length) !== 0;
-      return { more: more, out: this.take() };
+      this.drain(sink);
+      return more;
     };
-    Conversion.prototype.finish = function () {
+    Conversion.prototype.finish = function (sink) {
       x.qv_finish(this.handle);
-      return this.take();
+      this.drain(sink);
     };
     // Bytes of input taken, up to and including an ending NUL byte.
     Conversion.prototype.consumed = function () { return x.qv_consumed(this.handle); };
@@ -95,15 +89,21 @@ var QvCore = (function () {
       convert: function (name, bytes) {
         checkBytes(bytes);
         var run = new Conversion(name);
-        try {
-          var parts = [], more = true;
-          for (var at = 0; more && at < bytes.length; at += SLICE) {
-            var step = run.feed(bytes.subarray(at, at + SLICE));
-            more = step.more;
-            parts.push(step.out);
+        var out = new Uint8Array(bytes.length + 64), size = 0;
+        function sink(view) {
+          if (size + view.length > out.length) {
+            var grown = new Uint8Array(Math.max(2 * out.length, size + view.length));
+            grown.set(out.subarray(0, size));
+            out = grown;
           }
-          parts.push(run.finish());
-          return concat(parts);
+          out.set(view, size);
+          size += view.length;
+        }
+        try {
+          for (var at = 0, more = true; more && at < bytes.length; at += SLICE)
+            more = run.feed(bytes.subarray(at, at + SLICE), sink);
+          run.finish(sink);
+          return size === out.length ? out : out.slice(0, size);
         } finally {
           run.close();
         }
@@ -132,7 +132,6 @@ var QvCore = (function () {
 
   return {
     SLICE: SLICE,
-    concat: concat,
     // The core from the module's bytes or its compiled WebAssembly.Module.
     load: function (wasm) {
       return WebAssembly.instantiate(wasm, {}).then(function (result) {

@@ -321,13 +321,16 @@ async function step(name, fn) {
     });
 
     await step('files: chosen files convert in the worker to NAME_qv.txt, an unreadable one says so', async () => {
-      const big = path.join(workDir, 'big_hasi.txt');  // more than one 4 MiB read
-      fs.writeFileSync(big, Buffer.concat(Array.from({ length: 6 }, () => randomBytes(1 << 20, false))));
+      // Many reads long, and ending inside a word, which only the end of
+      // the input converts.
+      const big = path.join(workDir, 'big_mengkeli.txt');
+      fs.writeFileSync(big, Buffer.concat([...Array.from({ length: 6 }, () => randomBytes(1 << 20, false)),
+        Buffer.from('\r\n\xf8\xa4\xf8\xa5\xf9\xa6', 'latin1')]));
       const gone = path.join(workDir, 'gone.txt');
-      fs.writeFileSync(gone, samples.hasi);
-      await page.select('#file-code', 'hasi');
+      fs.writeFileSync(gone, samples.mengkeli);
+      await page.select('#file-code', 'mengkeli');
       const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#choose-files')]);
-      await chooser.accept([big, path.join(samplesDir, 'hasi_sample.txt'), gone]);
+      await chooser.accept([big, path.join(samplesDir, 'mengkeli_sample.txt'), gone]);
       fs.rmSync(gone);  // read after the big file: it is gone by then
       await page.waitForFunction(() => document.querySelectorAll('#jobs li.done, #jobs li.failed').length === 3,
         { timeout: 120000 });
@@ -335,11 +338,11 @@ async function step(name, fn) {
         state: li.querySelector('.state').textContent, link: li.querySelector('a') && li.querySelector('a').download })));
       assert.equal(items[2].link, null);
       assert.match(items[2].state, /^读文件错误/);
-      for (const [k, file] of [[0, big], [1, path.join(samplesDir, 'hasi_sample.txt')]]) {
+      for (const [k, file] of [[0, big], [1, path.join(samplesDir, 'mengkeli_sample.txt')]]) {
         const name = path.basename(file).replace(/\.txt$/, '_qv.txt');
         assert.equal(items[k].link, name);
         await page.click(`#jobs li:nth-child(${k + 1}) a`);
-        const want = await run(qorvelPath, ['convert', '--quiet', '--from', 'hasi', file], '');
+        const want = await run(qorvelPath, ['convert', '--quiet', '--from', 'mengkeli', file], '');
         assert.ok((await waitForFile(path.join(downloads, name))).equals(want), `${name} differs from qorvel`);
       }
     });
@@ -352,7 +355,7 @@ async function step(name, fn) {
         await page.keyboard.press('Tab');
       }
       for (const id of ['code', 'line-height', 'face', 'source', 'copy-web', 'copy-wrapped', 'save', 'view',
-        'file-code', 'choose-files', '下载 big_hasi_qv.txt'])
+        'file-code', 'choose-files', '下载 big_mengkeli_qv.txt'])
         assert.ok(reached.has(id), `Tab does not reach ${id}`);
     });
 
