@@ -62,10 +62,11 @@ function makeInput(sample, file) {  // the sample repeated to exactly mb MiB
         let last = performance.now();
         window.benchTimer = setInterval(() => { const now = performance.now(); window.benchGap = Math.max(window.benchGap, now - last); last = now; }, 10);
         // Progress while converting; the saving step after it shows its own state.
-        new MutationObserver(() => {
+        window.benchObserver = new MutationObserver(() => {
           const state = document.querySelector('#jobs li:last-child .state');
           if (state && state.textContent === '正在转换...') window.benchProgress.push(performance.now());
-        }).observe(document.getElementById('jobs'), { attributes: true, subtree: true, attributeFilter: ['value'] });
+        });
+        window.benchObserver.observe(document.getElementById('jobs'), { attributes: true, subtree: true, attributeFilter: ['value'] });
       });
       const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#choose-files')]);
       t = process.hrtime.bigint();
@@ -73,7 +74,7 @@ function makeInput(sample, file) {  // the sample repeated to exactly mb MiB
       job++;
       await page.waitForFunction((n) => document.querySelectorAll('#jobs li.done').length === n, { timeout: 600000, polling: 20 }, job);
       w.push(Number(process.hrtime.bigint() - t) / 1e9);
-      const times = await page.evaluate(() => { clearInterval(window.benchTimer); return { p: window.benchProgress, gap: window.benchGap }; });
+      const times = await page.evaluate(() => { clearInterval(window.benchTimer); window.benchObserver.disconnect(); return { p: window.benchProgress, gap: window.benchGap }; });
       const p = times.p;
       const span = (p[p.length - 1] - p[0]) / 1000;
       rates.push(span > 0 ? (p.length - 1) / span : 0);
