@@ -78,12 +78,17 @@ async function convert(job) {
         throw new ReadError(cause);
       }
       if (chunk.done) break;
-      more = run.feed(chunk.value, sink);
-      done += chunk.value.length;
-      var now = Date.now();
-      if (now - shown >= PROGRESS_EVERY_MS) {
-        shown = now;
-        postMessage({ id: job.id, type: 'progress', done: done, total: total });
+      // A stream's chunk may be megabytes long: fed in slices, so that
+      // progress goes out on time.
+      for (var at = 0; more && at < chunk.value.length; at += QvCore.SLICE) {
+        var slice = chunk.value.subarray(at, at + QvCore.SLICE);
+        more = run.feed(slice, sink);
+        done += slice.length;
+        var now = Date.now();
+        if (now - shown >= PROGRESS_EVERY_MS) {
+          shown = now;
+          postMessage({ id: job.id, type: 'progress', done: done, total: total });
+        }
       }
     }
     if (!more) reader.cancel().catch(function () {});  // the text ended at a NUL byte
