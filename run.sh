@@ -6,9 +6,11 @@
 #   ./run.sh            the job above
 #   ./run.sh velmar     start Velmar on the Qorvel sample (needs a display)
 #   ./run.sh orlenta    start Orlenta;  ./run.sh kestrum  start Kestrum
+#   ./run.sh web        build the web edition, out/web/index.html, and print its path
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
+[ "${1:-}" = web ] && exec web/build.sh
 
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=OFF >/dev/null
@@ -31,6 +33,10 @@ while IFS=$'\t' read -r code _; do
   "$qorvel" convert --from "$code" -o "out/${code}.qorvel.txt" "$sample"
   echo "$sample converted --from $code: out/${code}.qorvel.txt"
 done < <("$qorvel" convert --list)
+
+if command -v clang++-16 >/dev/null && command -v node >/dev/null; then
+  echo "Web edition (open it in a browser): $(web/build.sh)"
+fi
 
 if [ -x "$build/velmar/velmar" ]; then
   if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -19,5 +19,8 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 cd "$build"
 ctest --output-on-failure -j"$(nproc)"
 
+# The web edition in headless Chromium, against qorvel and ICU.
+"$OLDPWD/web/tests/run.sh" "$PWD/cli/qorvel"
+
 # The Debian package: release build, cpack and lintian.
 cd "$OLDPWD" && scripts/check-deb.sh

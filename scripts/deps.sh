@@ -11,6 +11,8 @@ packages=(
   clang libclang-rt-dev
   xvfb xauth fonts-wqy-zenhei time
   lintian
+  clang-16 lld-16 wasi-libc libc++-16-dev-wasm32 libc++abi-16-dev-wasm32 libclang-rt-16-dev-wasm32
+  nodejs chromium
 )
 
 missing=()
@@ -19,6 +21,9 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# The web edition's tests; npm may come with nodejs rather than as a package.
+command -v npm >/dev/null || missing+=(npm)
 
 if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the web edition: the pure core (codec/, layout/) compiled to
+# WebAssembly with Debian's clang and wasm32-wasi libraries, the code page
+# 936 tables taken from ICU, and one self-contained page,
+# out/web/index.html. Prints the page's path. Incremental: a second run
+# rebuilds only what changed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build/web"
+out="$root/out/web/index.html"
+mkdir -p "$build"
+
+if [ ! -f "$build/wasm/build.ninja" ]; then
+  cmake -S "$root/web" -B "$build/wasm" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/web/wasm32-wasi.cmake" >/dev/null
+fi
+cmake --build "$build/wasm" >/dev/null
+
+table_tool="$build/cp936_table"
+if [ ! -x "$table_tool" ] || [ "$root/web/tools/cp936_table.cpp" -nt "$table_tool" ]; then
+  # shellcheck disable=SC2046
+  c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror "$root/web/tools/cp936_table.cpp" \
+    $(pkg-config --cflags --libs icu-uc) -o "$table_tool"
+fi
+if [ ! -s "$build/cp936_table.js" ] || [ "$table_tool" -nt "$build/cp936_table.js" ]; then
+  "$table_tool" > "$build/cp936_table.js.tmp"
+  mv "$build/cp936_table.js.tmp" "$build/cp936_table.js"
+fi
+
+node "$root/web/assemble.cjs" "$root/web/page" "$build/wasm/qorvel_core.wasm" "$build/cp936_table.js" "$out"
+echo "$out"

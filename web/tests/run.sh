@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The web edition's check (test.sh runs it last): builds the page, installs
+# puppeteer-core from the lock file (it drives the system's Chromium; no
+# browser is downloaded), builds the ICU reference of the clipboard mapping,
+# and runs web_test.cjs against the test build's qorvel.
+#   web/tests/run.sh [QORVEL]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+qorvel=${1:-$root/build/test/cli/qorvel}
+work="$root/build/web"
+
+page=$("$root/web/build.sh")
+
+cd "$root/web/tests"
+if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
+  npm ci --no-audit --no-fund --loglevel=error
+fi
+
+reference="$work/cp936_reference"
+if [ ! -x "$reference" ] || [ cp936_reference.cpp -nt "$reference" ]; then
+  # shellcheck disable=SC2046
+  c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror cp936_reference.cpp \
+    $(pkg-config --cflags --libs icu-uc) -o "$reference"
+fi
+
+node web_test.cjs "$page" "$qorvel" "$reference" "$root/samples" "$work/test"

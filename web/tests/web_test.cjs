@@ -1,0 +1,386 @@
+// The web page in the system's headless Chromium, loaded from file:// as a
+// user opens it from disk, checked against the command line and ICU:
+//   - window.qorvel: codes(), convert() of every code and layout() on the
+//     samples and on random inputs, byte for byte against `qorvel`;
+//   - toText/toBytes against ICU's windows-936-2000 over every one- and
+//     two-byte sequence, every UTF-16 unit and random strings;
+//   - a user's path: Unicode text with private-use characters pasted into
+//     the paste box, the vertical view, both copies (twice), the save;
+//     files chosen and converted in the worker, downloaded as NAME_qv.txt,
+//     one that cannot be read; the keyboard reaches every control; no
+//     request leaves the page. A screenshot of the view is left for a look.
+//
+//   node web_test.cjs PAGE QORVEL CP936_REFERENCE SAMPLES_DIR WORK_DIR
+'use strict';
+const assert = require('node:assert/strict');
+const { spawn } = require('node:child_process');
+const fs = require('node:fs');
+const path = require('node:path');
+const puppeteer = require('puppeteer-core');
+
+const [pagePath, qorvelPath, referencePath, samplesDir, workDir] = process.argv.slice(2).map((p) => path.resolve(p));
+const seed = Number(process.env.QORVEL_WEB_SEED || Date.now() % 1e9);
+
+// ---- helpers ----
+
+function run(cmd, args, input) {
+  return new Promise((resolve, reject) => {
+    const child = spawn(cmd, args, { stdio: ['pipe', 'pipe', 'pipe'] });
+    const out = [], err = [];
+    child.stdout.on('data', (d) => out.push(d));
+    child.stderr.on('data', (d) => err.push(d));  // qorvel notes a NUL byte there
+    child.on('error', reject);
+    child.on('close', (code) => (code === 0 ? resolve(Buffer.concat(out))
+      : reject(new Error(`${cmd} ${args.join(' ')}: exit ${code}: ${Buffer.concat(err)}`))));
+    child.stdin.end(input);
+  });
+}
+
+// Runs the jobs two at a time (the machine may be busy with other work).
+async function all(jobs) {
+  const results = new Array(jobs.length);
+  let next = 0;
+  const worker = async () => { while (next < jobs.length) { const k = next++; results[k] = await jobs[k](); } };
+  await Promise.all([worker(), worker()]);
+  return results;
+}
+
+function records(buffers, unit) {
+  const parts = [];
+  for (const b of buffers) {
+    const head = Buffer.alloc(4);
+    head.writeUInt32LE(b.length / unit);
+    parts.push(head, b);
+  }
+  return Buffer.concat(parts);
+}
+function unrecords(buffer, unit) {
+  const out = [];
+  for (let at = 0; at < buffer.length;) {
+    const n = buffer.readUInt32LE(at) * unit;
+    out.push(buffer.subarray(at + 4, at + 4 + n));
+    at += 4 + n;
+  }
+  return out;
+}
+// ICU's answers, as the desktop clipboard converts.
+async function icuDecode(byteStrings) {
+  const out = await run(referencePath, ['decode'], records(byteStrings, 1));
+  return unrecords(out, 2).map((b) => b.toString('utf16le'));
+}
+async function icuEncode(texts) {
+  const out = await run(referencePath, ['encode'], records(texts.map((t) => Buffer.from(t, 'utf16le')), 2));
+  return unrecords(out, 1);
+}
+
+let state = seed;
+function random(n) {  // xorshift, so a failure can be replayed with its seed
+  state ^= state << 13; state >>>= 0;
+  state ^= state >>> 17;
+  state ^= state << 5; state >>>= 0;
+  return state % n;
+}
+function pick(list) { return list[random(list.length)]; }
+
+const samples = Object.fromEntries(fs.readdirSync(samplesDir).filter((f) => f.endsWith('_sample.txt'))
+  .map((f) => [f.replace('_sample.txt', ''), fs.readFileSync(path.join(samplesDir, f))]));
+const INTERESTING = [0x00, 0x0D, 0x0A, 0x20, 0x27, 0x2E, 0x60, 0x7E, 0x7F, 0x80, 0xA1, 0xA3, 0xA6,
+  0xF8, 0xF9, 0xFA, 0xFB, 0xFF, 0x41, 0x61, 0x73];
+
+// Bytes made of sample pieces, bytes that steer the converters, and noise;
+// a NUL (which ends a text) only where `nul` allows it.
+function randomBytes(length, nul) {
+  const out = [];
+  const all = Object.values(samples);
+  while (out.length < length) {
+    const kind = random(10);
+    if (kind < 4) {
+      const s = pick(all), at = random(s.length), n = 1 + random(40);
+      for (const b of s.subarray(at, at + n)) out.push(b);
+    } else if (kind < 8) {
+      out.push(pick(INTERESTING));
+    } else {
+      out.push(random(256));
+    }
+  }
+  const bytes = Buffer.from(out.slice(0, length));
+  if (!nul) for (let i = 0; i < bytes.length; i++) if (bytes[i] === 0) bytes[i] = 0x20;
+  return bytes;
+}
+
+const b64 = (b) => Buffer.from(b).toString('base64');
+const unb64 = (s) => Buffer.from(s, 'base64');
+
+async function waitForFile(file) {
+  for (let i = 0; i < 600; i++) {
+    if (fs.existsSync(file)) return fs.readFileSync(file);
+    await new Promise((r) => setTimeout(r, 50));
+  }
+  throw new Error(`no download ${file}`);
+}
+
+const steps = [];
+async function step(name, fn) {
+  const started = Date.now();
+  await fn();
+  steps.push(name);
+  console.log(`web: ${name} (${((Date.now() - started) / 1000).toFixed(1)} s)`);
+}
+
+// ---- the run ----
+
+(async () => {
+  fs.rmSync(workDir, { recursive: true, force: true });
+  const downloads = path.join(workDir, 'downloads');
+  fs.mkdirSync(downloads, { recursive: true });
+  console.log(`web: seed ${seed} (QORVEL_WEB_SEED replays it)`);
+
+  const browser = await puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', `--user-data-dir=${path.join(workDir, 'profile')}`],
+  });
+  const failures = [];
+  try {
+    const cdp = await browser.target().createCDPSession();
+    await cdp.send('Browser.grantPermissions', { permissions: ['clipboardReadWrite', 'clipboardSanitizedWrite'] });
+    await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    const page = await browser.newPage();
+    const requests = [];
+    page.on('request', (r) => requests.push(r.url()));
+    page.on('pageerror', (e) => failures.push(`page error: ${e.message}`));
+    await page.setViewport({ width: 1100, height: 900 });
+    const pageUrl = 'file://' + pagePath;
+    await page.goto(pageUrl);
+    await page.evaluate(() => window.qorvel.ready);
+
+    await step('codes() lists the codes of qorvel convert --list', async () => {
+      const list = (await run(qorvelPath, ['convert', '--list'], '')).toString().trim().split('\n')
+        .map((line) => { const [name, description] = line.split('\t'); return { name, description }; });
+      assert.deepEqual(await page.evaluate(() => window.qorvel.codes()), list);
+    });
+    const codes = await page.evaluate(() => window.qorvel.codes().map((c) => c.name));
+
+    await step('convert() of every code equals qorvel convert, samples and random inputs', async () => {
+      const cases = [];
+      for (const code of codes) {
+        cases.push({ code, input: samples[code.replace(/-.*/, '')] });
+        for (let k = 0; k < 10; k++) cases.push({ code, input: randomBytes(random(k < 5 ? 8 : 400), k % 3 === 0) });
+        cases.push({ code, input: randomBytes(50000 + random(50000), false) });
+      }
+      // Past the page's 1 MiB slices (the converters' own chunking is tested
+      // in C++; this is the page's loop around them).
+      cases.push({ code: pick(codes), input: randomBytes((1 << 20) + 300000, false) });
+      const got = await page.evaluate((list) => list.map(([code, input]) => {
+        const bytes = Uint8Array.from(atob(input), (c) => c.charCodeAt(0));
+        const out = window.qorvel.convert(code, bytes);
+        let s = '';
+        for (let i = 0; i < out.length; i += 8192) s += String.fromCharCode.apply(null, out.subarray(i, i + 8192));
+        return btoa(s);
+      }), cases.map((c) => [c.code, b64(c.input)]));
+      const want = await all(cases.map((c) => () => run(qorvelPath, ['convert', '--quiet', '--from', c.code], c.input)));
+      cases.forEach((c, k) => assert.ok(unb64(got[k]).equals(want[k]),
+        `convert ${c.code} differs from qorvel on input ${b64(c.input).slice(0, 200)}`));
+    });
+
+    await step('layout() equals qorvel layout, samples and random texts, both forms', async () => {
+      const heights = [0, 1, 8, 16, 100, 500, 4294967295, -1, -2147483648];
+      const glyph = () => [0xF8 + random(2), 0xA1 + random(94)];
+      const cases = [];
+      for (const sample of Object.values(samples)) cases.push({ input: sample, height: 500, wrapped: random(2) === 1 });
+      for (let k = 0; k < 16; k++) {
+        const out = [];
+        const n = random(k < 4 ? 10 : 3000);
+        while (out.length < n) {
+          const r = random(20);
+          if (r < 10) out.push(...glyph());
+          else if (r < 14) out.push(0x20);
+          else if (r < 16) out.push(0x0D, 0x0A);
+          else if (r < 17) out.push(pick([0x0D, 0x0A, 0x41]));
+          else if (r < 18 && k % 4 === 0) out.push(0);
+          else out.push(random(256));
+        }
+        cases.push({ input: Buffer.from(out), height: random(3) ? pick(heights) : random(2000), wrapped: random(2) === 1 });
+      }
+      const got = await page.evaluate((list) => list.map(([input, height, wrapped]) => {
+        const out = window.qorvel.layout(Uint8Array.from(atob(input), (c) => c.charCodeAt(0)), height, wrapped);
+        let s = '';
+        for (let i = 0; i < out.length; i += 8192) s += String.fromCharCode.apply(null, out.subarray(i, i + 8192));
+        return btoa(s);
+      }), cases.map((c) => [b64(c.input), c.height, c.wrapped]));
+      const want = await all(cases.map((c) => () => run(qorvelPath,
+        ['layout', `--line-height=${c.height}`, ...(c.wrapped ? ['--wrapped'] : [])], c.input)));
+      cases.forEach((c, k) => assert.ok(unb64(got[k]).equals(want[k]),
+        `layout (line height ${c.height}, wrapped ${c.wrapped}) differs from qorvel on ${b64(c.input).slice(0, 200)}`));
+      await page.evaluate(() => {
+        for (const bad of [1.5, 2 ** 32, -(2 ** 31) - 1, NaN, '500'])
+          try { window.qorvel.layout(new Uint8Array(0), bad, false); throw new Error(`line height ${bad} taken`); }
+          catch (e) { if (!(e instanceof RangeError)) throw e; }
+      });
+    });
+
+    await step('toText/toBytes equal ICU windows-936-2000: every 1- and 2-byte sequence, every UTF-16 unit, random', async () => {
+      const sequences = [];
+      for (let a = 0; a < 256; a++) sequences.push(Buffer.from([a]));
+      for (let a = 0; a < 256; a++) for (let t = 0; t < 256; t++) sequences.push(Buffer.from([a, t]));
+      for (let k = 0; k < 300; k++) sequences.push(randomBytes(random(300), true));
+      const decoded = await page.evaluate((all) => {
+        const bin = atob(all);
+        const bytes = Uint8Array.from(bin, (c) => c.charCodeAt(0));
+        const out = [];
+        for (let at = 0; at < bytes.length;) {
+          const n = bytes[at] | bytes[at + 1] << 8;
+          out.push(window.qorvel.toText(bytes.subarray(at + 2, at + 2 + n)));
+          at += 2 + n;
+        }
+        return out;
+      }, b64(Buffer.concat(sequences.flatMap((s) => [Buffer.from([s.length & 0xFF, s.length >> 8]), s]))));
+      const wantText = await icuDecode(sequences);
+      sequences.forEach((s, k) => assert.equal(decoded[k], wantText[k], `toText of ${s.toString('hex')}`));
+
+      const texts = [];
+      for (let u = 0; u < 0x10000; u++) texts.push(String.fromCharCode(u));
+      const specials = ['\u{E0001}', '\u{1D173}', '\u{1F600}', '\u{20000}', '\uFEFF', '\uE234', '\uE235', '\u20AC', '\uF8F5'];
+      for (let k = 0; k < 300; k++) {
+        let t = '';
+        for (let n = random(60); n > 0; n--) {
+          const r = random(6);
+          t += r === 0 ? pick(specials) : r === 1 ? String.fromCharCode(0xD800 + random(0x800))
+            : r === 2 ? String.fromCharCode(0xE234 + random(0x300)) : String.fromCharCode(random(0x10000));
+        }
+        texts.push(t);
+      }
+      const encoded = await page.evaluate((list) => list.map((t) => {
+        const out = window.qorvel.toBytes(t);
+        return btoa(String.fromCharCode.apply(null, out));
+      }), texts);
+      const wantBytes = await icuEncode(texts);
+      texts.forEach((t, k) => assert.ok(unb64(encoded[k]).equals(wantBytes[k]),
+        `toBytes of ${Buffer.from(t, 'utf16le').toString('hex')}`));
+    });
+
+    // A user's text: the Qorvel sample as the clipboard of another program
+    // holds it (Unicode, private-use characters), and a few more of them.
+    const [pastedText] = await icuDecode([Buffer.concat([samples.velmar, Buffer.from('\r\n\xf8\xa1\xf8\xa2 \xf9\xa2 AB\r\n', 'latin1')])]);
+    assert.ok(/[\uE234-\uE4C5]/.test(pastedText));
+    const lf = (t) => t.replace(/\r\n/g, '\n');
+
+    async function paste(text) {
+      await page.evaluate((t) => { document.getElementById('source').value = ''; return navigator.clipboard.writeText(t); }, text);
+      await page.focus('#source');
+      await page.keyboard.down('Control');
+      await page.keyboard.press('KeyV', { commands: ['paste'] });
+      await page.keyboard.up('Control');
+      await page.waitForFunction((t) => document.getElementById('source').value === t, {}, lf(text));
+    }
+    async function settled() {
+      await page.waitForFunction(() => /\d+ 列/.test(document.getElementById('status').textContent));
+    }
+
+    await step('paste box: pasted Unicode text converts, the view shows its columns, copies and save are exact', async () => {
+      await page.select('#code', '');
+      await paste(pastedText);
+      await settled();
+      const [bytes] = await icuEncode([pastedText]);
+      const wrapped = await run(qorvelPath, ['layout', '--wrapped'], bytes);
+      const web = await run(qorvelPath, ['layout'], bytes);
+      const [wrappedText, webCopy] = await icuDecode([wrapped, Buffer.concat([web, Buffer.from('\r\n')])]);
+      assert.equal(await page.$eval('#columns', (e) => e.textContent), lf(wrappedText));
+      // The columns run left to right.
+      const xs = await page.$eval('#columns', (e) => {
+        const range = document.createRange();
+        range.selectNodeContents(e);
+        return [...range.getClientRects()].map((r) => r.left);
+      });
+      const lefts = [...new Set(xs)];
+      assert.ok(lefts.length > 2 && lefts.every((x, k) => k === 0 || x > lefts[k - 1]), `columns at ${lefts}`);
+      assert.ok(await page.$eval('#font-note', (e) => !e.hidden && e.textContent.includes('QorvelWebTolvane')));
+
+      for (let k = 0; k < 2; k++) {  // the second copy is the same as the first
+        await page.click('#copy-web');
+        await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('已复制成'));
+        assert.equal(await page.evaluate(() => navigator.clipboard.readText()), webCopy, `copy ${k + 1}`);
+        await page.evaluate(() => { document.getElementById('status').textContent = ''; });
+      }
+      await page.click('#copy-wrapped');
+      await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('已复制所有'));
+      assert.equal(await page.evaluate(() => navigator.clipboard.readText()), wrappedText);
+
+      // A converting code: the Mengkeli paste, saved as code page 936.
+      const [mengkeliText] = await icuDecode([samples.mengkeli]);
+      await page.select('#code', 'mengkeli-paste');
+      await paste(mengkeliText);
+      await settled();
+      const [mengkeliBytes] = await icuEncode([mengkeliText]);
+      const converted = await run(qorvelPath, ['convert', '--from', 'mengkeli-paste'], mengkeliBytes);
+      const [viewText] = await icuDecode([await run(qorvelPath, ['layout', '--wrapped'], converted)]);
+      assert.equal(await page.$eval('#columns', (e) => e.textContent), lf(viewText));
+      await page.click('#save');
+      assert.ok((await waitForFile(path.join(downloads, 'qorvel.txt'))).equals(converted));
+    });
+
+    await step('files: chosen files convert in the worker to NAME_qv.txt, an unreadable one says so', async () => {
+      // Many reads long, and ending inside a word, which only the end of
+      // the input converts.
+      const big = path.join(workDir, 'big_mengkeli.txt');
+      fs.writeFileSync(big, Buffer.concat([...Array.from({ length: 6 }, () => randomBytes(1 << 20, false)),
+        Buffer.from('\r\n\xf8\xa4\xf8\xa5\xf9\xa6', 'latin1')]));
+      const gone = path.join(workDir, 'gone.txt');
+      fs.writeFileSync(gone, samples.mengkeli);
+      await page.select('#file-code', 'mengkeli');
+      const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#choose-files')]);
+      await chooser.accept([big, path.join(samplesDir, 'mengkeli_sample.txt'), gone]);
+      fs.rmSync(gone);  // read after the big file: it is gone by then
+      await page.waitForFunction(() => document.querySelectorAll('#jobs li.done, #jobs li.failed').length === 3,
+        { timeout: 120000 });
+      const items = await page.$$eval('#jobs li', (lis) => lis.map((li) => ({
+        state: li.querySelector('.state').textContent, link: li.querySelector('a') && li.querySelector('a').download })));
+      assert.equal(items[2].link, null);
+      assert.match(items[2].state, /^读文件错误/);
+      for (const [k, file] of [[0, big], [1, path.join(samplesDir, 'mengkeli_sample.txt')]]) {
+        const name = path.basename(file).replace(/\.txt$/, '_qv.txt');
+        assert.equal(items[k].link, name);
+        await page.click(`#jobs li:nth-child(${k + 1}) a`);
+        const want = await run(qorvelPath, ['convert', '--quiet', '--from', 'mengkeli', file], '');
+        assert.ok((await waitForFile(path.join(downloads, name))).equals(want), `${name} differs from qorvel`);
+      }
+    });
+
+    await step('the keyboard reaches every control', async () => {
+      await page.focus('#code');
+      const reached = new Set();
+      for (let k = 0; k < 20; k++) {
+        reached.add(await page.evaluate(() => document.activeElement.id || document.activeElement.textContent));
+        await page.keyboard.press('Tab');
+      }
+      for (const id of ['code', 'line-height', 'face', 'source', 'copy-web', 'copy-wrapped', 'save', 'view',
+        'file-code', 'choose-files', '下载 big_mengkeli_qv.txt'])
+        assert.ok(reached.has(id), `Tab does not reach ${id}`);
+    });
+
+    await step('a screenshot of the vertical view', async () => {
+      // A face this machine has, and Latin and Chinese beside the Qorvel
+      // glyphs, so the turned glyphs can be seen.
+      await page.select('#code', '');
+      await paste('Qorvel 蒙文 ABC \uE235\uE236\uE237 ' + 'vertical 竖排 '.repeat(20) + '\r\n第二列 second column\r\nAB');
+      await page.$eval('#face', (e) => { e.value = 'WenQuanYi Zen Hei'; e.dispatchEvent(new Event('input')); });
+      await page.$eval('#line-height', (e) => { e.value = '300'; e.dispatchEvent(new Event('input')); });
+      await settled();
+      await (await page.$('#view')).screenshot({ path: path.join(workDir, 'view.png') });
+      console.log(`web: screenshot ${path.join(workDir, 'view.png')}`);
+    });
+
+    await step('nothing but the page itself was requested', async () => {
+      const others = requests.filter((u) => u !== pageUrl && !u.startsWith('blob:') && !u.startsWith('data:'));
+      assert.deepEqual(others, []);
+    });
+  } catch (err) {
+    failures.push(err.stack || String(err));
+  } finally {
+    await browser.close();
+  }
+  for (const f of failures) console.error(`web: FAILED: ${f}`);
+  console.log(`web: ${steps.length} passed, ${failures.length} failed`);
+  process.exit(failures.length ? 1 : 0);
+})();
