@@ -6,6 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 
+# The package carries the web edition under /usr/share/qorvel/web: the page is
+# built first (the toolchain is among the packages deps.sh installs).
+web/build.sh >/dev/null
+
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
@@ -23,6 +27,10 @@ if [ "${#debs[@]}" -ne 1 ] || [ ! -f "${debs[0]}" ]; then
   exit 1
 fi
 deb=${debs[0]}
+if ! dpkg-deb -c "$deb" | grep -q '/usr/share/qorvel/web/index.html$'; then
+  echo "check-deb: $deb does not carry the web edition" >&2
+  exit 1
+fi
 
 # lintian's own exit status is kept for lintian failing to run; the tags
 # are judged here, warnings included.
