@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <climits>
+#include <optional>
 #include <string>
-#include <unordered_map>
+#include <vector>
 #include <utility>
 
 #include "platform/cp936.h"
@@ -19,56 +21,48 @@ namespace {
 QColor ToQColor(COLORREF c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 // A view measures all its columns at every paint, to size its scroll area
-// by them; for a long text that costs more than drawing the few columns in
-// sight, at every scroll step. The same font on the same kind of device at
-// the same resolution always gives a text the same extent, so extents are
-// kept by those (up to a bound on the text kept).
-class ExtentCache {
+// by them. Shaping every column of a 10 MB text as a string took seconds;
+// a text is measured instead as the sum of its characters' advances, each
+// code page 936 character measured once per font and device (the columns
+// hold no kerned pairs worth the cost).
+class AdvanceTable {
  public:
-  QSize Get(const QFont& font, const QPaintDevice* device, std::string_view text) {
-    if (!m_bHaveFont || !(font == m_lastFont)) {
-      m_lastFont = font;
-      m_lastFontKey = font.key();
-      m_bHaveFont = true;
+  QSize Measure(const QFont& font, const QPaintDevice* device, std::string_view text) {
+    const int devType = device ? device->devType() : 0;
+    const int dpiX = device ? device->logicalDpiX() : 0;
+    const int dpiY = device ? device->logicalDpiY() : 0;
+    if (!m_metrics || !(font == m_font) || devType != m_nDevType || dpiX != m_nDpiX || dpiY != m_nDpiY) {
+      m_font = font;
+      m_nDevType = devType;
+      m_nDpiX = dpiX;
+      m_nDpiY = dpiY;
+      m_metrics.emplace(font, device);
+      m_advances.assign(0x10000, -1);
     }
-    Key key{m_lastFontKey, device ? device->devType() : 0, device ? device->logicalDpiX() : 0,
-            device ? device->logicalDpiY() : 0, std::string(text)};
-    if (const auto it = m_extents.find(key); it != m_extents.end()) return it->second;
-    const QFontMetrics metrics(font, device);
-    const QSize extent(metrics.horizontalAdvance(DecodeCp936(text)), metrics.height());
-    if (m_nBytes + text.size() > kMaxBytes) {
-      m_extents.clear();
-      m_nBytes = 0;
+    long long advance = 0;
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size();) {
+      // As the code page reads: a byte 0x81..0xFE with a byte after it is
+      // a double-byte character.
+      const std::size_t len = s[i] >= 0x81 && s[i] <= 0xFE && i + 1 < text.size() ? 2 : 1;
+      int& cached = m_advances[len == 2 ? (s[i] << 8 | s[i + 1]) : s[i]];
+      if (cached < 0) cached = m_metrics->horizontalAdvance(DecodeCp936(text.substr(i, len)));
+      advance += cached;
+      i += len;
     }
-    m_nBytes += text.size() + sizeof(Key);
-    m_extents.emplace(std::move(key), extent);
-    return extent;
+    return {static_cast<int>(std::min<long long>(advance, INT_MAX)), m_metrics->height()};
   }
 
  private:
-  static constexpr std::size_t kMaxBytes = std::size_t(32) << 20;
-  struct Key {
-    QString font;
-    int devType, dpiX, dpiY;
-    std::string text;
-    bool operator==(const Key&) const = default;
-  };
-  struct KeyHash {
-    std::size_t operator()(const Key& k) const {
-      return std::hash<std::string>()(k.text) ^ (qHash(k.font) * 31) ^ (std::size_t(k.dpiX) << 20) ^
-             (std::size_t(k.dpiY) << 8) ^ std::size_t(k.devType);
-    }
-  };
-  std::unordered_map<Key, QSize, KeyHash> m_extents;
-  std::size_t m_nBytes = 0;
-  QFont m_lastFont;
-  QString m_lastFontKey;
-  bool m_bHaveFont = false;
+  QFont m_font;
+  int m_nDevType = 0, m_nDpiX = 0, m_nDpiY = 0;
+  std::optional<QFontMetrics> m_metrics;
+  std::vector<int> m_advances;  // by code page 936 character; -1: not measured yet
 };
 
 QSize TextExtent(const QFont& font, const QPaintDevice* device, std::string_view text) {
-  static ExtentCache cache;
-  return cache.Get(font, device, text);
+  static AdvanceTable table;
+  return table.Measure(font, device, text);
 }
 
 // The screen's measure, for the contexts that draw nowhere; the Qt font is
