@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace qorvel {
 namespace {
@@ -58,7 +59,10 @@ const char* FindLastCR(const char* begin, const char* end) {
   constexpr std::size_t kWindow = 256;
   while (end > begin) {
     const std::size_t window = std::min(static_cast<std::size_t>(end - begin), kWindow);
-    if (const void* cr = memrchr(end - window, kCR, window)) return static_cast<const char*>(cr);
+    // memrchr would do, but it is a GNU extension; a reverse scan of a small
+    // window is as quick and builds everywhere.
+    const std::string_view chunk(end - window, window);
+    if (const std::size_t at = chunk.rfind(kCR); at != std::string_view::npos) return chunk.data() + at;
     end -= window;
   }
   return nullptr;
