@@ -116,6 +116,10 @@ AtomicOutput::AtomicOutput(const std::string& path) {
   const std::wstring wide = Widen(target_);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) fail(ErrnoText(EISDIR));
+  // The move would refuse a read-only target only at the end, after all the
+  // work; an administrator's handle could even write it. Refuse it now.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    fail(SystemText(ERROR_ACCESS_DENIED));
   // Opening the existing target for writing tells at once whether it may be
   // replaced (a read-only file, one locked by another program) and whether
   // it is a device such as NUL or a pipe, which is written straight to.
