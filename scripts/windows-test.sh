@@ -96,6 +96,30 @@ bad "a read-only target" 1 readonly.txt layout -o readonly.txt random.txt
 cmp -s readonly.txt old.txt || fail "the read-only target changed"
 bad "unknown code" 2 nope convert --from nope -o old.txt random.txt
 cmp -s hardlink.txt random.txt || fail "the input changed"
+# Ctrl+C (Wine turns SIGINT into the console's Ctrl+C event) while the run
+# waits on a pipe that stays open: status 130, the temporary file removed,
+# the old output untouched. The pipe, not a big file, makes it independent
+# of the machine's speed.
+mkfifo input.pipe
+exec 7<>input.pipe
+printf 'abc' >&7
+wine ./qorvel.exe convert -q --from hasi -o old.txt <input.pipe >/dev/null 2>&1 &
+pid=$!
+for _ in $(seq 300); do
+  [ -n "$(find . -name '.old.txt.??????')" ] && break
+  sleep 0.1
+done
+if [ -z "$(find . -name '.old.txt.??????')" ]; then
+  fail "Ctrl+C: the run made no temporary file within 30 s"
+  kill -KILL "$pid" 2>/dev/null || true
+fi
+kill -INT "$pid" 2>/dev/null || true
+status=0
+wait "$pid" || status=$?
+exec 7>&-
+[ "$status" -eq 130 ] || fail "Ctrl+C: exit status $status, not 130"
+cmp -s old.txt keep.txt || fail "Ctrl+C: the old output changed"
+
 leftover=$(find . -name '.*.??????')
 [ -z "$leftover" ] || fail "temporary files left behind: $leftover"
 
