@@ -18,7 +18,7 @@ for tool in x86_64-w64-mingw32-g++-posix wine zip; do
 done
 
 start=$SECONDS
-exe=$(scripts/windows-build.sh | head -1)
+exe=$(scripts/windows-build.sh | sed -n 1p)
 
 # A private Wine prefix, made on the first run (a few seconds); no Mono or
 # Gecko installers, no debug chatter, UTF-8 arguments and file names.
