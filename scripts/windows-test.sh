@@ -18,6 +18,9 @@ for tool in x86_64-w64-mingw32-g++-posix wine zip; do
 done
 
 start=$SECONDS
+# Wine never gets the terminal: a console program of Wine's on a terminal
+# sets it up, which would stop a run of test.sh in the background.
+exec </dev/null
 exe=$(scripts/windows-build.sh | sed -n 1p)
 
 # A private Wine prefix, made on the first run (a few seconds); no Mono or
@@ -41,7 +44,7 @@ win() { timeout 60 wine ./qorvel.exe "$@"; }
 same() {  # what, the input file, then the arguments after the command
   local what=$1 input=$2; shift 2
   "$linux" "$@" -o lin.out "$input" 2>/dev/null || true
-  win "$@" -o win.out "$input" 2>/dev/null || true
+  win "$@" -o win.out "$input" >/dev/null 2>&1 || true
   cmp -s lin.out win.out || fail "$what: qorvel.exe -o gives other bytes than the Linux build"
   "$linux" "$@" <"$input" >lin.pipe 2>/dev/null || true
   win "$@" <"$input" >win.pipe 2>/dev/null || true
@@ -67,7 +70,7 @@ same "layout of random bytes" random.txt layout -l 200
 
 # File names in Chinese and in Mongolian script.
 cp "$OLDPWD/samples/qorvel_sample.txt" 蒙古文样本.txt
-win layout -o ᠮᠣᠩᠭᠣᠯ.txt 蒙古文样本.txt 2>/dev/null || fail "layout with a Chinese and a Mongolian file name failed"
+win layout -o ᠮᠣᠩᠭᠣᠯ.txt 蒙古文样本.txt >/dev/null 2>&1 || fail "layout with a Chinese and a Mongolian file name failed"
 "$linux" layout -o lin.out 蒙古文样本.txt
 cmp -s lin.out ᠮᠣᠩᠭᠣᠯ.txt || fail "the output named in Mongolian script is not the Linux build's"
 win layout 缺失.txt 2>err.txt >/dev/null && fail "a missing Chinese-named file was accepted"
