@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds qorvel.exe (scripts/windows-build.sh) and checks it under Wine
+# Builds qorvel.exe (scripts/windows-build.sh) and the core tests for
+# Windows, runs the core tests under Wine and checks qorvel.exe under Wine
 # against the Linux build given as $1: every code and the layout on the
 # samples and on random bytes, byte for byte, through files and through
-# standard input and output; Chinese and Mongolian file names; and the bad
-# inputs that apply on Windows, each with the Linux build's exit status, the
+# standard input and output; Chinese and Mongolian file names; the bad
+# inputs that apply on Windows and Ctrl+C, each with its exit status, the
 # file named in the message, the old output untouched and no temporary file
 # left. Skips, saying so, only when mingw-w64 or Wine is not installed.
 set -euo pipefail
@@ -22,6 +23,14 @@ start=$SECONDS
 # sets it up, which would stop a run of test.sh in the background.
 exec </dev/null
 exe=$(scripts/windows-build.sh | sed -n 1p)
+# The core tests (every code and the layout against the references, on
+# random inputs) built for Windows too.
+tests=build/windows-tests
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$tests" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=ON \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" "${launcher[@]}" >/dev/null
+cmake --build "$tests" -j"$(nproc)" --target core_tests >/dev/null
 
 # A private Wine prefix, made on the first run (a few seconds); no Mono or
 # Gecko installers, no debug chatter, UTF-8 arguments and file names.
@@ -36,6 +45,11 @@ cd "$work"
 
 failures=0
 fail() { echo "windows-test: FAIL: $*" >&2; failures=$((failures + 1)); }
+
+if ! timeout 300 wine "$OLDPWD/$tests/tests/core_tests.exe" >core_tests.log 2>&1; then
+  grep -E '^\[  FAILED|Failure|error' core_tests.log | head -40 >&2
+  fail "core_tests.exe under Wine"
+fi
 # A hung run fails its check (status 124) instead of stalling the tests.
 win() { timeout 60 wine ./qorvel.exe "$@"; }
 
