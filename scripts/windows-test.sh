@@ -17,6 +17,10 @@ for tool in x86_64-w64-mingw32-g++-posix wine zip; do
     exit 0
   fi
 done
+if [ ! -f /usr/src/googletest/googletest/CMakeLists.txt ]; then
+  echo "windows-test: SKIPPED: GoogleTest's sources are not installed (package googletest, scripts/deps.sh)"
+  exit 0
+fi
 
 start=$SECONDS
 # Wine never gets the terminal: a console program of Wine's on a terminal
