@@ -7,10 +7,12 @@
 #   ./run.sh velmar     start Velmar on the Qorvel sample (needs a display)
 #   ./run.sh orlenta    start Orlenta;  ./run.sh kestrum  start Kestrum
 #   ./run.sh web        build the web edition, out/web/index.html, and print its path
+#   ./run.sh windows    cross-build out/windows/qorvel.exe and qorvel-windows.zip, print their paths
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 [ "${1:-}" = web ] && exec web/build.sh
+[ "${1:-}" = windows ] && exec scripts/windows-build.sh
 
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=OFF >/dev/null

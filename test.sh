@@ -22,5 +22,8 @@ ctest --output-on-failure -j"$(nproc)"
 # The web edition in headless Chromium, against qorvel and ICU.
 "$OLDPWD/web/tests/run.sh" "$PWD/cli/qorvel"
 
+# qorvel.exe, cross-built with mingw-w64, under Wine against the Linux build.
+"$OLDPWD/scripts/windows-test.sh" "$PWD/cli/qorvel"
+
 # The Debian package: release build, cpack and lintian.
 cd "$OLDPWD" && scripts/check-deb.sh

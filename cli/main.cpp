@@ -1,6 +1,14 @@
 // qorvel: runs the suite's converters and Velmar's layout on files and pipes.
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+// after windows.h, which it builds on
+#include <shellapi.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cinttypes>
@@ -10,6 +18,7 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/args.h"
@@ -18,6 +27,9 @@
 #include "fileio/files.h"
 #include "fileio/interrupt.h"
 #include "layout/layout.h"
+#ifdef _WIN32
+#include "fileio/win32_text.h"
+#endif
 
 #ifndef QORVEL_VERSION
 #define QORVEL_VERSION "0"
@@ -79,6 +91,14 @@ std::string ConvertHelp() {
     help += "  " + std::string(mode.name) + std::string(16 - std::min<std::size_t>(15, std::strlen(mode.name)), ' ') +
             mode.description + "\n";
   return help;
+}
+
+bool StderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(2) != 0;
+#else
+  return isatty(STDERR_FILENO) != 0;
+#endif
 }
 
 void Error(const std::string& message) { std::cerr << "qorvel: " << message << "\n"; }
@@ -174,7 +194,7 @@ int RunConvert(const std::vector<std::string>& argv) {
   InputFile input(in);
   AtomicOutput output(out);
   TerminalProgress bar;
-  const bool showBar = !args.Has("quiet") && isatty(STDERR_FILENO) &&
+  const bool showBar = !args.Has("quiet") && StderrIsTerminal() &&
                        input.Size().value_or(0) >= kProgressBarFrom;
   auto converter = mode->make();
   const ConversionResult result = RunConversion(input, *converter, output, showBar ? &bar : nullptr);
@@ -183,8 +203,7 @@ int RunConvert(const std::vector<std::string>& argv) {
   return kExitOk;
 }
 
-int Main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+int Main(std::vector<std::string> args) {
   if (args.empty()) {
     std::cerr << kMainHelp;
     return kExitUsage;
@@ -222,5 +241,21 @@ int Main(int argc, char** argv) {
 int main(int argc, char** argv) {
   // An interrupted conversion leaves no temporary file beside its output.
   qorvel::InstallInterruptCleanup();
-  return qorvel::cli::Main(argc, argv);
+#ifdef _WIN32
+  // The bytes of a text go through unchanged, with no CR LF translation.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  // argv holds the arguments in the ANSI code page, which cannot spell every
+  // file name; the UTF-16 command line can. Names are UTF-8 from here on.
+  (void)argc;
+  (void)argv;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 1; wide && i < count; ++i) args.push_back(qorvel::Narrow(wide[i]));
+  if (wide) LocalFree(wide);
+  return qorvel::cli::Main(std::move(args));
+#else
+  return qorvel::cli::Main(std::vector<std::string>(argv + 1, argv + argc));
+#endif
 }

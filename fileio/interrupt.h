@@ -22,6 +22,9 @@
 // _exit; that cannot bring a removed name back, because only the rename of
 // AtomicOutput::Commit names the file again, and renaming a removed file
 // fails.
+//
+// This is the POSIX half (interrupt_posix.cpp); on Windows the same table is
+// emptied by a console control handler (interrupt_win32.cpp).
 
 #include <string>
 

@@ -1,7 +1,9 @@
 #include "layout/layout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <string_view>
 
 namespace qorvel {
 namespace {
@@ -51,6 +53,27 @@ std::string WrapByCells(std::string_view source, std::uint32_t lineHeight) {
   }
 }
 
+// The last CR in [p, p + n), or null: eight bytes at a time from the end
+// (memrchr would do, but it is a GNU extension). A word holds a CR when the
+// word XOR eight CRs has a zero byte; that test is exact about whether there
+// is one, and the bytes of that word then tell where.
+const char* LastCRIn(const char* p, std::size_t n) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+  constexpr std::uint64_t kCRs = kOnes * static_cast<unsigned char>(kCR);
+  while (n >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p + n - 8, 8);
+    const std::uint64_t x = word ^ kCRs;
+    if ((x - kOnes) & ~x & kHighs) break;
+    n -= 8;
+  }
+  const std::size_t stop = n >= 8 ? n - 8 : 0;
+  for (std::size_t i = n; i > stop; --i)
+    if (p[i - 1] == kCR) return p + i - 1;
+  return nullptr;
+}
+
 // The last CR in [begin, end), or null. Looks back a window at a time, so
 // that the work (and a sanitizer's range check) is about one line, not the
 // rest of the text.
@@ -58,7 +81,7 @@ const char* FindLastCR(const char* begin, const char* end) {
   constexpr std::size_t kWindow = 256;
   while (end > begin) {
     const std::size_t window = std::min(static_cast<std::size_t>(end - begin), kWindow);
-    if (const void* cr = memrchr(end - window, kCR, window)) return static_cast<const char*>(cr);
+    if (const char* cr = LastCRIn(end - window, window)) return cr;
     end -= window;
   }
   return nullptr;

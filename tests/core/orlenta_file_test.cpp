@@ -142,6 +142,7 @@ TEST(OrlentaFile, ConvertsAFileThroughTheDriver) {
   const ConversionResult result = ConvertFile(in, out, conv, nullptr);
   std::ifstream f(out, std::ios::binary);
   const std::string written((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  f.close();  // Windows removes no open file
   std::filesystem::remove_all(dir);
   EXPECT_TRUE(result.endedAtNul);
   EXPECT_EQ(result.consumed, input.size() - 1);

@@ -1,0 +1,129 @@
+// The Windows half of interrupt.h. Ctrl+C, Ctrl+Break and closing the console
+// window reach the process as a call of a console control handler on a
+// thread of its own; the handler removes the listed temporary files and ends
+// the process. The temporary files are opened with FILE_SHARE_DELETE so that
+// the handler can remove them while the writing thread still holds them open.
+//
+// No signal can be held off here as POSIX does while the file is created, so
+// the order is: list the name, create the file, then look whether the handler
+// has started meanwhile (it raises `interrupted` before it removes anything);
+// if so, remove the file here and wait for the end.
+#include "fileio/interrupt.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "fileio/win32_text.h"
+
+namespace qorvel {
+namespace {
+
+constexpr int kSlots = 16;
+constexpr std::size_t kMaxPath = 1024;  // a longer name is simply not listed
+
+// Free -> Writing -> Listed -> Free on Release; the handler takes Listed to
+// Claimed, after which nobody touches the slot again.
+enum SlotState : int { kFree, kWriting, kListed, kClaimed };
+
+struct Slot {
+  std::atomic<int> state{kFree};
+  wchar_t path[kMaxPath];
+};
+
+// The process-wide table (see interrupt.h for why it has to be global).
+Slot tempFiles[kSlots];
+std::atomic<bool> interrupted{false};
+
+void Remove(Slot& slot) {
+  int listed = kListed;
+  if (slot.state.compare_exchange_strong(listed, kClaimed)) DeleteFileW(slot.path);
+}
+
+BOOL WINAPI HandleControl(DWORD event) {
+  interrupted.store(true);
+  for (Slot& slot : tempFiles) Remove(slot);
+  // The statuses a POSIX shell would show: SIGINT for Ctrl+C and Ctrl+Break,
+  // SIGHUP for a closed window, a logoff or a shutdown.
+  ExitProcess(event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 128 + 2 : 128 + 1);
+}
+
+int List(const std::wstring& name) {
+  wchar_t full[kMaxPath];
+  const DWORD n = GetFullPathNameW(name.c_str(), kMaxPath, full, nullptr);
+  if (n == 0 || n >= kMaxPath) return -1;
+  for (int k = 0; k < kSlots; ++k) {
+    Slot& slot = tempFiles[k];
+    int free = kFree;
+    if (!slot.state.compare_exchange_strong(free, kWriting)) continue;
+    std::memcpy(slot.path, full, (n + 1) * sizeof(wchar_t));
+    slot.state.store(kListed);
+    return k;
+  }
+  return -1;
+}
+
+// A name that no other run picks at the same moment: the process id, a
+// per-process counter and the clock, as letters and digits.
+void FillRandom(std::string& pattern) {
+  static std::atomic<unsigned> counter{0};
+  LARGE_INTEGER clock;
+  QueryPerformanceCounter(&clock);
+  unsigned long long x = static_cast<unsigned long long>(clock.QuadPart) ^
+                         (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
+                         (static_cast<unsigned long long>(counter.fetch_add(1)) * 0x9E3779B97F4A7C15ull);
+  static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (std::size_t i = pattern.size() - 6; i < pattern.size(); ++i) {
+    x = x * 6364136223846793005ull + 1442695040888963407ull;
+    pattern[i] = kChars[(x >> 33) % 36];
+  }
+}
+
+}  // namespace
+
+void InstallInterruptCleanup() { SetConsoleCtrlHandler(HandleControl, TRUE); }
+
+int InterruptibleTempFile::Create(std::string& pattern) {
+  Release();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    FillRandom(pattern);
+    const std::wstring name = Widen(pattern);
+    slot_ = List(name);
+    const HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      const DWORD err = GetLastError();
+      Release();
+      if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) continue;
+      SetLastError(err);
+      return -1;
+    }
+    if (interrupted.load()) {
+      DeleteFileW(name.c_str());
+      for (;;) Sleep(INFINITE);
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), 0);
+    if (fd < 0) {
+      const DWORD err = GetLastError();
+      CloseHandle(h);
+      DeleteFileW(name.c_str());
+      Release();
+      SetLastError(err ? err : ERROR_TOO_MANY_OPEN_FILES);
+    }
+    return fd;
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return -1;
+}
+
+void InterruptibleTempFile::Release() noexcept {
+  if (slot_ < 0) return;
+  int listed = kListed;
+  tempFiles[slot_].state.compare_exchange_strong(listed, kFree);
+  slot_ = -1;
+}
+
+}  // namespace qorvel

@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# Builds qorvel.exe (scripts/windows-build.sh) and the core tests for
+# Windows, runs the core tests under Wine and checks qorvel.exe under Wine
+# against the Linux build given as $1: every code and the layout on the
+# samples and on random bytes, byte for byte, through files and through
+# standard input and output; Chinese and Mongolian file names; the bad
+# inputs that apply on Windows and Ctrl+C, each with its exit status, the
+# file named in the message, the old output untouched and no temporary file
+# left. Skips, saying so, only when mingw-w64 or Wine is not installed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+linux=$(realpath "${1:?usage: scripts/windows-test.sh PATH/TO/LINUX/qorvel}")
+
+for tool in x86_64-w64-mingw32-g++-posix wine zip; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "windows-test: SKIPPED: $tool is not installed (scripts/deps.sh installs it)"
+    exit 0
+  fi
+done
+if [ ! -f /usr/src/googletest/googletest/CMakeLists.txt ]; then
+  echo "windows-test: SKIPPED: GoogleTest's sources are not installed (package googletest, scripts/deps.sh)"
+  exit 0
+fi
+
+start=$SECONDS
+# Wine never gets the terminal: a console program of Wine's on a terminal
+# sets it up, which would stop a run of test.sh in the background.
+exec </dev/null
+exe=$(scripts/windows-build.sh | sed -n 1p)
+# The core tests (every code and the layout against the references, on
+# random inputs) built for Windows too.
+tests=build/windows-tests
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$tests" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=ON \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" "${launcher[@]}" >/dev/null
+cmake --build "$tests" -j"$(nproc)" --target core_tests >/dev/null
+
+# A private Wine prefix, made on the first run (a few seconds); no Mono or
+# Gecko installers, no debug chatter, UTF-8 arguments and file names.
+export WINEPREFIX=$PWD/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+[ -f "$WINEPREFIX/system.reg" ] || timeout 120 wine cmd /c exit 0 >/dev/null 2>&1 || true
+trap 'wineserver -k 2>/dev/null || true' EXIT
+
+work=$(mktemp -d "$PWD/build/windows-test.XXXXXX")
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+cp "$exe" "$work/qorvel.exe"
+cd "$work"
+
+failures=0
+fail() { echo "windows-test: FAIL: $*" >&2; failures=$((failures + 1)); }
+
+if ! timeout 300 wine "$OLDPWD/$tests/tests/core_tests.exe" >core_tests.log 2>&1; then
+  grep -E '^\[  FAILED|Failure|error' core_tests.log | head -40 >&2
+  fail "core_tests.exe under Wine"
+fi
+# A hung run fails its check (status 124) instead of stalling the tests.
+win() { timeout 60 wine ./qorvel.exe "$@"; }
+
+# The same bytes as the Linux build: from a file to a file, then from
+# standard input to standard output.
+same() {  # what, the input file, then the arguments after the command
+  local what=$1 input=$2; shift 2
+  "$linux" "$@" -o lin.out "$input" 2>/dev/null || true
+  win "$@" -o win.out "$input" >/dev/null 2>&1 || true
+  cmp -s lin.out win.out || fail "$what: qorvel.exe -o gives other bytes than the Linux build"
+  "$linux" "$@" <"$input" >lin.pipe 2>/dev/null || true
+  win "$@" <"$input" >win.pipe 2>/dev/null || true
+  cmp -s lin.pipe win.pipe || fail "$what: qorvel.exe on standard input and output gives other bytes than the Linux build"
+  rm -f lin.out win.out lin.pipe win.pipe
+}
+
+# Random bytes with every byte value (CR, LF, NUL-free so the whole text
+# counts, Ctrl+Z which a text-mode stream would take for the end).
+head -c 300000 /dev/urandom | tr -d '\000' >random.txt
+printf 'a\r\nb\nc\032d\r\r\n' >>random.txt
+
+codes=$("$linux" convert --list | cut -f1)
+[ -n "$codes" ] || fail "no codes listed"
+[ "$(win convert --list 2>/dev/null)" = "$("$linux" convert --list)" ] || fail "convert --list differs"
+for code in $codes; do
+  sample="$OLDPWD/samples/${code%%-*}_sample.txt"
+  if [ -f "$sample" ]; then same "$code on its sample" "$sample" convert -q --from "$code"; fi
+  same "$code on random bytes" random.txt convert -q --from "$code"
+done
+same "layout of the Qorvel sample" "$OLDPWD/samples/qorvel_sample.txt" layout
+same "layout of random bytes" random.txt layout -l 200
+
+# File names in Chinese and in Mongolian script.
+cp "$OLDPWD/samples/qorvel_sample.txt" 蒙古文样本.txt
+win layout -o ᠮᠣᠩᠭᠣᠯ.txt 蒙古文样本.txt >/dev/null 2>&1 || fail "layout with a Chinese and a Mongolian file name failed"
+"$linux" layout -o lin.out 蒙古文样本.txt
+cmp -s lin.out ᠮᠣᠩᠭᠣᠯ.txt || fail "the output named in Mongolian script is not the Linux build's"
+win layout 缺失.txt 2>err.txt >/dev/null && fail "a missing Chinese-named file was accepted"
+grep -q "缺失.txt" err.txt || fail "the message does not name the missing Chinese-named file: $(cat err.txt)"
+
+# Bad inputs: exit status 1 (2 for a usage error), a message naming the
+# file, the old output untouched, no temporary file left.
+printf 'old output\r\n' >old.txt
+cp old.txt keep.txt
+mkdir folder
+ln random.txt hardlink.txt
+cp old.txt readonly.txt && chmod a-w readonly.txt
+bad() {  # what, the exit status, the name the message gives, then the arguments
+  local what=$1 want=$2 named=$3 got=0; shift 3
+  win "$@" >/dev/null 2>err.txt || got=$?
+  [ "$got" -eq "$want" ] || fail "$what: exit status $got, not $want"
+  grep -qF -- "$named" err.txt || fail "$what: the message does not name $named: $(cat err.txt)"
+  cmp -s old.txt keep.txt || fail "$what: the old output changed"
+}
+bad "missing input" 1 missing.txt convert -q --from hasi -o old.txt missing.txt
+bad "a folder as input" 1 folder convert -q --from hasi -o old.txt folder
+bad "a folder as output" 1 folder layout -o folder random.txt
+bad "output = input through a hard link" 1 "'hardlink.txt': it is the input file" convert -q --from hasi -o hardlink.txt random.txt
+bad "output = input spelled otherwise" 1 "it is the input file" layout -o 'sub\..\RANDOM.TXT' random.txt
+bad "a read-only target" 1 readonly.txt layout -o readonly.txt random.txt
+cmp -s readonly.txt old.txt || fail "the read-only target changed"
+bad "unknown code" 2 nope convert --from nope -o old.txt random.txt
+cmp -s hardlink.txt random.txt || fail "the input changed"
+# Ctrl+C (Wine turns SIGINT into the console's Ctrl+C event) while the run
+# waits on a pipe that stays open: status 130, the temporary file removed,
+# the old output untouched. The pipe, not a big file, makes it independent
+# of the machine's speed.
+mkfifo input.pipe
+exec 7<>input.pipe
+printf 'abc' >&7
+wine ./qorvel.exe convert -q --from hasi -o old.txt <input.pipe >/dev/null 2>&1 &
+pid=$!
+for _ in $(seq 300); do
+  [ -n "$(find . -name '.old.txt.??????')" ] && break
+  sleep 0.1
+done
+if [ -z "$(find . -name '.old.txt.??????')" ]; then
+  fail "Ctrl+C: the run made no temporary file within 30 s"
+  kill -KILL "$pid" 2>/dev/null || true
+fi
+kill -INT "$pid" 2>/dev/null || true
+status=0
+wait "$pid" || status=$?
+exec 7>&-
+[ "$status" -eq 130 ] || fail "Ctrl+C: exit status $status, not 130"
+cmp -s old.txt keep.txt || fail "Ctrl+C: the old output changed"
+
+leftover=$(find . -name '.*.??????')
+[ -z "$leftover" ] || fail "temporary files left behind: $leftover"
+
+if ((failures)); then
+  echo "windows-test: $failures check(s) failed" >&2
+  exit 1
+fi
+echo "windows-test: qorvel.exe under Wine matches the Linux build ($((SECONDS - start)) s)"
