@@ -6,43 +6,22 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cstring>
+#include <string>
+
+#include "fileio/temp_file_table.h"
 
 namespace qorvel {
 namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// A few outputs at a time is all a program of ours writes; a file beyond
-// the table is simply not removed on an interrupt.
-constexpr int kSlots = 16;
-
-// A slot goes Free -> Writing (its name being copied in) -> Listed, and back
-// to Free on Release; the handler takes a Listed slot to Claimed, after
-// which nobody touches it again.
-enum SlotState : int { kFree, kWriting, kListed, kClaimed };
-
-struct Slot {
-  std::atomic<int> state{kFree};
-  char path[PATH_MAX];
-};
-
-static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
-              "the handler may only use lock-free atomics");
-
 // The process-wide table (see interrupt.h for why it has to be global).
-Slot tempFiles[kSlots];
-std::atomic<bool> interrupted{false};
+TempFileTable<char, PATH_MAX> tempFiles;
 
-void Unlink(Slot& slot) {
-  int listed = kListed;
-  if (slot.state.compare_exchange_strong(listed, kClaimed)) unlink(slot.path);
-}
+void Unlink(const char* path) noexcept { unlink(path); }
 
 extern "C" void HandleInterrupt(int sig) {
-  interrupted.store(true);
-  for (Slot& slot : tempFiles) Unlink(slot);
+  tempFiles.RemoveAll(Unlink);
   _exit(128 + sig);
 }
 
@@ -56,21 +35,14 @@ int List(const std::string& name) {
     path = std::string(cwd) + "/" + path;
   }
   if (path.size() >= PATH_MAX) return -1;
-  for (int k = 0; k < kSlots; ++k) {
-    Slot& slot = tempFiles[k];
-    int free = kFree;
-    if (!slot.state.compare_exchange_strong(free, kWriting)) continue;
-    std::memcpy(slot.path, path.c_str(), path.size() + 1);
-    slot.state.store(kListed);
-    if (interrupted.load()) {
-      // A handler on another thread has already passed this slot and is
-      // ending the process: remove the file here and wait for the end.
-      Unlink(slot);
-      for (;;) pause();
-    }
-    return k;
+  const int k = tempFiles.List(path.c_str(), path.size());
+  if (k >= 0 && tempFiles.Interrupted()) {
+    // A handler on another thread has already passed this slot and is
+    // ending the process: remove the file here and wait for the end.
+    tempFiles.Remove(k, Unlink);
+    for (;;) pause();
   }
-  return -1;
+  return k;
 }
 
 // Holds off the three signals in this thread for its lifetime.
@@ -114,9 +86,7 @@ int InterruptibleTempFile::Create(std::string& pattern) {
 
 void InterruptibleTempFile::Release() noexcept {
   if (slot_ < 0) return;
-  // Fails only when the handler has claimed the slot: the process is ending.
-  int listed = kListed;
-  tempFiles[slot_].state.compare_exchange_strong(listed, kFree);
+  tempFiles.Release(slot_);
   slot_ = -1;
 }
 

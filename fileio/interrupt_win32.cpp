@@ -6,7 +6,7 @@
 //
 // No signal can be held off here as POSIX does while the file is created, so
 // the order is: list the name, create the file, then look whether the handler
-// has started meanwhile (it raises `interrupted` before it removes anything);
+// has started meanwhile (it marks the table interrupted before it removes anything);
 // if so, remove the file here and wait for the end.
 #include "fileio/interrupt.h"
 
@@ -15,37 +15,23 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstring>
+#include <string>
 
+#include "fileio/temp_file_table.h"
 #include "fileio/win32_text.h"
 
 namespace qorvel {
 namespace {
 
-constexpr int kSlots = 16;
 constexpr std::size_t kMaxPath = 1024;  // a longer name is simply not listed
 
-// Free -> Writing -> Listed -> Free on Release; the handler takes Listed to
-// Claimed, after which nobody touches the slot again.
-enum SlotState : int { kFree, kWriting, kListed, kClaimed };
-
-struct Slot {
-  std::atomic<int> state{kFree};
-  wchar_t path[kMaxPath];
-};
-
 // The process-wide table (see interrupt.h for why it has to be global).
-Slot tempFiles[kSlots];
-std::atomic<bool> interrupted{false};
+TempFileTable<wchar_t, kMaxPath> tempFiles;
 
-void Remove(Slot& slot) {
-  int listed = kListed;
-  if (slot.state.compare_exchange_strong(listed, kClaimed)) DeleteFileW(slot.path);
-}
+void Remove(const wchar_t* path) noexcept { DeleteFileW(path); }
 
 BOOL WINAPI HandleControl(DWORD event) {
-  interrupted.store(true);
-  for (Slot& slot : tempFiles) Remove(slot);
+  tempFiles.RemoveAll(Remove);
   // The statuses a POSIX shell would show: SIGINT for Ctrl+C and Ctrl+Break,
   // SIGHUP for a closed window, a logoff or a shutdown.
   ExitProcess(event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 128 + 2 : 128 + 1);
@@ -55,15 +41,7 @@ int List(const std::wstring& name) {
   wchar_t full[kMaxPath];
   const DWORD n = GetFullPathNameW(name.c_str(), kMaxPath, full, nullptr);
   if (n == 0 || n >= kMaxPath) return -1;
-  for (int k = 0; k < kSlots; ++k) {
-    Slot& slot = tempFiles[k];
-    int free = kFree;
-    if (!slot.state.compare_exchange_strong(free, kWriting)) continue;
-    std::memcpy(slot.path, full, (n + 1) * sizeof(wchar_t));
-    slot.state.store(kListed);
-    return k;
-  }
-  return -1;
+  return tempFiles.List(full, n);
 }
 
 // A name that no other run picks at the same moment: the process id, a
@@ -101,7 +79,7 @@ int InterruptibleTempFile::Create(std::string& pattern) {
       SetLastError(err);
       return -1;
     }
-    if (interrupted.load()) {
+    if (tempFiles.Interrupted()) {
       DeleteFileW(name.c_str());
       for (;;) Sleep(INFINITE);
     }
@@ -121,8 +99,7 @@ int InterruptibleTempFile::Create(std::string& pattern) {
 
 void InterruptibleTempFile::Release() noexcept {
   if (slot_ < 0) return;
-  int listed = kListed;
-  tempFiles[slot_].state.compare_exchange_strong(listed, kFree);
+  tempFiles.Release(slot_);
   slot_ = -1;
 }
 
