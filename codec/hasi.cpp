@@ -247,6 +247,19 @@ bool HasiConverter::Feed(std::string_view chunk, std::string& out) {
   return !ended_;
 }
 
+std::size_t HasiConverter::FreshStart(std::string_view chunk, std::size_t from) const {
+  for (std::size_t j = from; j < chunk.size(); ++j)
+    if (kFirst[static_cast<unsigned char>(chunk[j])].kind == Kind::kWrite) return j + 1;
+  return std::string_view::npos;
+}
+
+void HasiConverter::Adopt(StreamConverter& later) {
+  const auto& l = static_cast<const HasiConverter&>(later);  // a Fresh() of this one
+  pending_ = l.pending_;
+  ended_ = l.ended_;
+  consumed_ += l.consumed_;
+}
+
 void HasiConverter::Finish(std::string&) {
   // A prefix cut off by the end of the input is dropped with nothing after
   // it; a lone GBK lead byte is already out.

@@ -38,6 +38,12 @@ class HasiConverter final : public StreamConverter {
 
   std::uint64_t Consumed() const override { return consumed_; }
 
+  // After any byte that is a whole unit by itself (neither a prefix nor a
+  // GBK lead byte nor NUL): whatever unit it belongs to ends with it.
+  std::size_t FreshStart(std::string_view chunk, std::size_t from) const override;
+  std::unique_ptr<StreamConverter> Fresh() const override { return std::make_unique<HasiConverter>(); }
+  void Adopt(StreamConverter& later) override;
+
  private:
   // What the unit cut by the last chunk end still needs.
   enum class Pending : std::uint8_t {

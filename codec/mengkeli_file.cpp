@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "codec/mengkeli_table.h"
 #include "codec/mengkeli_word.h"
@@ -241,6 +242,28 @@ bool MengkeliFileConverter::Feed(std::string_view chunk, std::string& out) {
   Emit(std::string_view(buf, static_cast<std::size_t>(o - buf)), out);
   consumed_ += i;
   return !ended_;
+}
+
+std::size_t MengkeliFileConverter::FreshStart(std::string_view chunk, std::size_t from) const {
+  const auto* s = reinterpret_cast<const unsigned char*>(chunk.data());
+  for (std::size_t j = std::max<std::size_t>(from, 1); j < chunk.size(); ++j) {
+    if (ClassOf(s[j]) != ByteClass::kCopy || s[j] == ' ') continue;
+    // The byte before is a second byte, or a byte that leaves nothing open.
+    const ByteClass before = ClassOf(s[j - 1]);
+    if (before != ByteClass::kLead && before != ByteClass::kA1 && before != ByteClass::kA3 &&
+        before != ByteClass::kNul)
+      return j + 1;
+  }
+  return std::string_view::npos;
+}
+
+void MengkeliFileConverter::Adopt(StreamConverter& later) {
+  auto& l = static_cast<MengkeliFileConverter&>(later);  // a Fresh() of this one
+  state_ = l.state_;
+  ended_ = l.ended_;
+  spaceRun_ = l.spaceRun_;
+  word_ = std::move(l.word_);
+  consumed_ += l.consumed_;
 }
 
 void MengkeliFileConverter::Finish(std::string& out) {

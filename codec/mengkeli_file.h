@@ -27,6 +27,13 @@ class MengkeliFileConverter final : public StreamConverter {
   void Finish(std::string& out) override;
   std::uint64_t Consumed() const override { return consumed_; }
 
+  // After a byte that ends words and is copied (not a space), when the byte
+  // before it starts nothing that could take it: the pending word is
+  // converted there and no run of spaces goes on.
+  std::size_t FreshStart(std::string_view chunk, std::size_t from) const override;
+  std::unique_ptr<StreamConverter> Fresh() const override { return std::make_unique<MengkeliFileConverter>(); }
+  void Adopt(StreamConverter& later) override;
+
  private:
   enum class State : std::uint8_t { kByte, kAfterA1, kAfterA3, kUnitSecond };
 

@@ -12,4 +12,8 @@ std::size_t ConvertMengkeliPasteChunk(std::string_view text, bool last, std::str
   return ScanUnits(MengkeliUnitTable(), text, last, out);
 }
 
+std::size_t MengkeliPasteFreshStart(std::string_view text, std::size_t from) {
+  return UnitFreshStart(MengkeliUnitTable(), text, from);
+}
+
 }  // namespace qorvel

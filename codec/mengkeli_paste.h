@@ -18,4 +18,7 @@ void ConvertMengkeliPaste(std::string_view text, std::string& out);
 // converted whole. The pieces' outputs, in order, are the whole text's.
 std::size_t ConvertMengkeliPasteChunk(std::string_view text, bool last, std::string& out);
 
+// Where that conversion starts afresh (see StreamConverter::FreshStart).
+std::size_t MengkeliPasteFreshStart(std::string_view text, std::size_t from);
+
 }  // namespace qorvel

@@ -102,4 +102,8 @@ std::size_t ConvertMingantuPasteChunk(std::string_view text, bool last, std::str
   return ScanUnits(MingantuUnitTable(), text, last, out);
 }
 
+std::size_t MingantuPasteFreshStart(std::string_view text, std::size_t from) {
+  return UnitFreshStart(MingantuUnitTable(), text, from);
+}
+
 }  // namespace qorvel

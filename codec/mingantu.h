@@ -21,6 +21,9 @@ void ConvertMingantuPaste(std::string_view text, std::string& out);
 // is converted whole. The pieces' outputs, in order, are the whole text's.
 std::size_t ConvertMingantuPasteChunk(std::string_view text, bool last, std::string& out);
 
+// Where that conversion starts afresh (see StreamConverter::FreshStart).
+std::size_t MingantuPasteFreshStart(std::string_view text, std::size_t from);
+
 // The compiled Mingantu unit table.
 const UnitTable& MingantuUnitTable();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace qorvel {
 
@@ -46,6 +47,21 @@ bool PasteStream::Feed(std::string_view chunk, std::string& out) {
 void PasteStream::Finish(std::string& out) {
   if (!ended_ && !carry_.empty()) scan_(carry_, true, out);
   carry_.clear();
+}
+
+std::size_t PasteStream::FreshStart(std::string_view chunk, std::size_t from) const {
+  return freshStart_ ? freshStart_(chunk, from) : std::string_view::npos;
+}
+
+std::unique_ptr<StreamConverter> PasteStream::Fresh() const {
+  return freshStart_ ? std::make_unique<PasteStream>(scan_, freshStart_) : nullptr;
+}
+
+void PasteStream::Adopt(StreamConverter& later) {
+  auto& l = static_cast<PasteStream&>(later);  // a Fresh() of this one
+  carry_ = std::move(l.carry_);
+  ended_ = l.ended_;
+  consumed_ += l.consumed_;
 }
 
 }  // namespace qorvel

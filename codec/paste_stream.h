@@ -24,15 +24,24 @@ using ResumableScan = std::size_t (*)(std::string_view text, bool last, std::str
 // More than the longest stretch of bytes any scan looks at from one position.
 inline constexpr std::size_t kPasteBridge = 16;
 
+// The first fresh start of a scan at or after `from` in `text` (see
+// StreamConverter::FreshStart), or npos; null for a scan without one.
+using FreshStartScan = std::size_t (*)(std::string_view text, std::size_t from);
+
 class PasteStream final : public StreamConverter {
  public:
-  explicit PasteStream(ResumableScan scan) : scan_(scan) {}
+  explicit PasteStream(ResumableScan scan, FreshStartScan freshStart = nullptr)
+      : scan_(scan), freshStart_(freshStart) {}
   bool Feed(std::string_view chunk, std::string& out) override;
   void Finish(std::string& out) override;
   std::uint64_t Consumed() const override { return consumed_; }
+  std::size_t FreshStart(std::string_view chunk, std::size_t from) const override;
+  std::unique_ptr<StreamConverter> Fresh() const override;
+  void Adopt(StreamConverter& later) override;
 
  private:
   ResumableScan scan_;
+  FreshStartScan freshStart_;
   std::string carry_;  // bytes not yet converted, fewer than kPasteBridge
   std::uint64_t consumed_ = 0;
   bool ended_ = false;

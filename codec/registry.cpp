@@ -15,20 +15,20 @@ std::unique_ptr<StreamConverter> Make() {
   return std::make_unique<Converter>();
 }
 
-template <ResumableScan kScan>
+template <ResumableScan kScan, FreshStartScan kFreshStart>
 std::unique_ptr<StreamConverter> MakePaste() {
-  return std::make_unique<PasteStream>(kScan);
+  return std::make_unique<PasteStream>(kScan, kFreshStart);
 }
 
 constexpr Codec kCodecs[] = {
     {"mengkeli", "Mengkeli code file to Qorvel 2006 code, as Orlenta writes it", CodecKind::kFile,
      &Make<MengkeliFileConverter>},
     {"mengkeli-paste", "Mengkeli code text, as Velmar's Mengkeli paste appends it", CodecKind::kPaste,
-     &MakePaste<&ConvertMengkeliPasteChunk>},
+     &MakePaste<&ConvertMengkeliPasteChunk, &MengkeliPasteFreshStart>},
     {"mingantu", "Mingantu code text, as Velmar's Mingantu paste appends it", CodecKind::kPaste,
-     &MakePaste<&ConvertMingantuPasteChunk>},
+     &MakePaste<&ConvertMingantuPasteChunk, &MingantuPasteFreshStart>},
     {"wordfont", "Word-font text, as Velmar's Word-font paste appends it", CodecKind::kPaste,
-     &MakePaste<&ConvertWordFontPasteChunk>},
+     &MakePaste<&ConvertWordFontPasteChunk, &WordFontPasteFreshStart>},
     {"hasi", "Hasi code file to Qorvel 2006 international code, as Kestrum writes it", CodecKind::kFile,
      &Make<HasiConverter>},
 };

@@ -4,6 +4,7 @@
 // input whole or in pieces gives the same bytes.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,39 @@ class StreamConverter {
 
   // Bytes of input taken so far, up to and including an ending NUL byte.
   virtual std::uint64_t Consumed() const = 0;
+
+  // Cutting a chunk so that two converters can take it at once (the
+  // conversion driver runs them on two threads). A fresh start is a position
+  // where the conversion starts afresh whatever came before it: the bytes
+  // from there convert as at the start of an input, and those before it
+  // convert without looking at them. So, at a fresh start `p` of `chunk`:
+  //   Feed(chunk[0, p)); Finish();            this converter, then
+  //   later = Fresh(); later->Feed(chunk[p, end));
+  //   Adopt(*later);                          this one goes on as `later`
+  // gives the same bytes as Feed(chunk) and leaves the same state.
+  // The first fresh start at or after `from` in `chunk`, which holds no NUL
+  // and is all the input that follows what this converter has taken; npos
+  // when there is none or the code cannot tell.
+  virtual std::size_t FreshStart(std::string_view /*chunk*/, std::size_t /*from*/) const {
+    return std::string_view::npos;
+  }
+  // A converter of the same code, as at the start of an input; null for a
+  // code that never has a fresh start.
+  virtual std::unique_ptr<StreamConverter> Fresh() const { return nullptr; }
+  // Goes on as `later`, a Fresh() of this converter that took the input
+  // following this one's from a fresh start; its bytes count as taken here.
+  virtual void Adopt(StreamConverter& /*later*/) {}
 };
+
+// Runs the sequence above in one thread (the driver runs the two halves on
+// two): converts `chunk` cut at its fresh start `at`.
+inline bool FeedCut(StreamConverter& conv, std::string_view chunk, std::size_t at, std::string& out) {
+  conv.Feed(chunk.substr(0, at), out);
+  conv.Finish(out);
+  const std::unique_ptr<StreamConverter> later = conv.Fresh();
+  const bool more = later->Feed(chunk.substr(at), out);
+  conv.Adopt(*later);
+  return more;
+}
 
 }  // namespace qorvel

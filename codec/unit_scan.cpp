@@ -76,6 +76,19 @@ std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_
 
 }  // namespace
 
+std::size_t UnitFreshStart(const UnitTable& t, std::string_view text, std::size_t from) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const bool hasSkip = t.skipLead != 0;
+  for (std::size_t j = from; j + 1 < text.size(); ++j) {
+    if (t.leadIndex[s[j + 1]] >= 0) {
+      ++j;  // no pair starts here or at j + 1
+      continue;
+    }
+    if (t.leadIndex[s[j]] < 0 && !(hasSkip && s[j] == t.skipSecond)) return j + 2;
+  }
+  return std::string_view::npos;
+}
+
 std::size_t ScanUnits(const UnitTable& t, std::string_view text, bool last, std::string& out) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();

@@ -434,6 +434,13 @@ inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s
   return i + 2;
 }
 
+// The first fresh start of ScanUnits at or after `from` in `text`, or npos:
+// the position after two bytes in a row that start no unit, the first of
+// them not the second byte of the skip unit. Wherever the scan stands, it
+// takes such a pair as the ends of units or as bytes by themselves, joins
+// nothing across it and starts a step right after it.
+std::size_t UnitFreshStart(const UnitTable& table, std::string_view text, std::size_t from);
+
 // `text` up to its first NUL byte.
 std::string_view CutAtNul(std::string_view text);
 

@@ -101,4 +101,8 @@ std::size_t ConvertWordFontPasteChunk(std::string_view text, bool, std::string& 
   return text.size();
 }
 
+std::size_t WordFontPasteFreshStart(std::string_view text, std::size_t from) {
+  return from < text.size() ? from : std::string_view::npos;
+}
+
 }  // namespace qorvel

@@ -24,4 +24,8 @@ std::string_view WordFontTableCell(unsigned char b);
 // converted whole, whatever `last` says. Returns text.size().
 std::size_t ConvertWordFontPasteChunk(std::string_view text, bool last, std::string& out);
 
+// Where that conversion starts afresh (see StreamConverter::FreshStart): at
+// `from`, as no byte depends on another.
+std::size_t WordFontPasteFreshStart(std::string_view text, std::size_t from);
+
 }  // namespace qorvel

@@ -1,6 +1,7 @@
 #include "fileio/convert_file.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <thread>
@@ -70,7 +71,7 @@ class ReadAhead {
 class WriteBehind {
  public:
   explicit WriteBehind(AtomicOutput& out) {
-    for (int k = 0; k < kBuffers - 1; ++k) empty_.Push(std::string{});
+    for (int k = 0; k < kBuffers; ++k) empty_.Push(std::string{});
     thread_ = std::thread([this, &out] { Run(out); });
   }
   ~WriteBehind() {
@@ -89,7 +90,7 @@ class WriteBehind {
   // Waits until every queued byte is written. Rethrows a write error.
   void Drain() {
     full_.Close();
-    for (int k = 0; k < kBuffers - 1; ++k) empty_.Pop().value();
+    for (int k = 0; k < kBuffers; ++k) empty_.Pop().value();
   }
 
  private:
@@ -110,6 +111,69 @@ class WriteBehind {
   std::thread thread_;
 };
 
+// The later part of a chunk, cut at a fresh start, is converted on a thread
+// of its own by a fresh converter while the conversion's own converter takes
+// the part before the cut: the converters are the slow step, and the machine
+// has a second core. Worth it only for chunks of some size.
+constexpr std::size_t kCutFrom = 64 * 1024;
+// How far past the middle of a chunk a fresh start is looked for; text
+// without one nearby is converted in one piece.
+constexpr std::size_t kCutSearch = 64 * 1024;
+
+class LaterPart {
+ public:
+  struct Job {
+    std::unique_ptr<StreamConverter> conv;
+    std::string_view text;
+    std::string out;
+    bool more = true;
+    std::exception_ptr error;
+  };
+
+  LaterPart() : thread_([this] { Run(); }) {}
+  ~LaterPart() {
+    jobs_.Close();
+    thread_.join();
+  }
+  LaterPart(const LaterPart&) = delete;
+  LaterPart& operator=(const LaterPart&) = delete;
+
+  // Starts converting `text` with `conv` into `out` (emptied first).
+  void Start(std::unique_ptr<StreamConverter> conv, std::string_view text, std::string out) {
+    out.clear();
+    jobs_.Push(Job{std::move(conv), text, std::move(out), true, nullptr});
+  }
+  // The started job, done. Rethrows its failure.
+  Job Wait() {
+    Job job = done_.Pop().value();
+    if (job.error) std::rethrow_exception(job.error);
+    return job;
+  }
+
+ private:
+  void Run() {
+    while (auto job = jobs_.Pop()) {
+      try {
+        job->more = job->conv->Feed(job->text, job->out);
+      } catch (...) {
+        job->error = std::current_exception();
+      }
+      done_.Push(std::move(*job));
+    }
+  }
+
+  Channel<Job> jobs_, done_;
+  std::thread thread_;
+};
+
+// Where to cut `chunk` for a second converter, or npos.
+std::size_t CutPoint(const StreamConverter& conv, std::string_view chunk) {
+  if (chunk.size() < kCutFrom || std::memchr(chunk.data(), 0, chunk.size())) return std::string_view::npos;
+  const std::size_t middle = chunk.size() / 2;
+  const std::size_t at = conv.FreshStart(chunk.substr(0, middle + kCutSearch), middle);
+  return at < chunk.size() ? at : std::string_view::npos;
+}
+
 }  // namespace
 
 ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutput& out,
@@ -117,28 +181,51 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
   const std::uint64_t total = in.Size().value_or(0);
   std::string converted;
   converted.reserve(2 * kChunk + 64);
+  std::string laterOut;  // the later part's output, a buffer that goes round
   std::uint64_t read = 0;
   std::uint64_t lastReport = 0;
   bool more = true;
   WriteBehind writer(out);
   ReadAhead reader(in);
+  std::unique_ptr<LaterPart> later;
   if (progress) progress->OnProgress(0, total);
+  const auto taken = [&](std::size_t n) {
+    read += n;
+    if (progress && read - lastReport >= kProgressStep) {
+      progress->OnProgress(read, total);
+      lastReport = read;
+    }
+  };
+  // Feeds `part` in slices of kProgressStep when progress is reported, so
+  // that progress moves at that step whatever the size of the reads.
+  const auto feed = [&](std::string_view part) {
+    while (more && !part.empty()) {
+      const std::size_t n = progress ? std::min<std::size_t>(part.size(), kProgressStep) : part.size();
+      more = conv.Feed(part.substr(0, n), converted);
+      part.remove_prefix(n);
+      taken(n);
+    }
+  };
   while (more) {
     InputBuffer buffer = reader.Next();
     if (buffer.size == 0) break;
-    // With a progress sink the converter takes the chunk in slices of
-    // kProgressStep, so that progress moves at that step whatever the size
-    // of the reads.
-    std::string_view chunk(buffer.bytes.get(), buffer.size);
-    while (more && !chunk.empty()) {
-      const std::size_t n = progress ? std::min<std::size_t>(chunk.size(), kProgressStep) : chunk.size();
-      more = conv.Feed(chunk.substr(0, n), converted);
-      chunk.remove_prefix(n);
-      read += n;
-      if (progress && read - lastReport >= kProgressStep) {
-        progress->OnProgress(read, total);
-        lastReport = read;
-      }
+    const std::string_view chunk(buffer.bytes.get(), buffer.size);
+    const std::size_t cut = CutPoint(conv, chunk);
+    std::unique_ptr<StreamConverter> fresh = cut == std::string_view::npos ? nullptr : conv.Fresh();
+    if (!fresh) {
+      feed(chunk);
+    } else {
+      if (!later) later = std::make_unique<LaterPart>();
+      later->Start(std::move(fresh), chunk.substr(cut), std::move(laterOut));
+      feed(chunk.substr(0, cut));
+      conv.Finish(converted);
+      LaterPart::Job job = later->Wait();
+      conv.Adopt(*job.conv);
+      more = job.more;
+      taken(chunk.size() - cut);
+      writer.Hand(converted);
+      writer.Hand(job.out);
+      laterOut = std::move(job.out);
     }
     reader.Recycle(std::move(buffer));
     if (converted.size() >= kChunk) writer.Hand(converted);

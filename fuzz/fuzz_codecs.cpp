@@ -33,8 +33,10 @@ struct Run {
 // bytes of `cuts`, with an empty chunk now and then. Each chunk lies at the
 // start of a buffer whose rest is poisoned, so that AddressSanitizer sees a
 // read past the chunk's end. The output goes behind bytes that are already
-// there.
-Run Feed(const qorvel::Codec& codec, std::string_view input, std::string_view cuts) {
+// there. With `halves`, chunks are up to 251 bytes and those without a NUL
+// are cut at a fresh start and taken by two converters, as the conversion
+// driver's two threads take them.
+Run Feed(const qorvel::Codec& codec, std::string_view input, std::string_view cuts, bool halves = false) {
   const std::unique_ptr<qorvel::StreamConverter> conv = codec.make();
   const std::size_t room = std::max<std::size_t>(input.size(), 1);
   const std::unique_ptr<char[]> buffer(new char[room]);
@@ -49,12 +51,16 @@ Run Feed(const qorvel::Codec& codec, std::string_view input, std::string_view cu
       // An empty chunk now and then (an empty piece of the input): it must
       // change nothing.
       if (c & 0x80) FUZZ_CHECK(conv->Feed(input.substr(at, 0), run.out));
-      len = std::min<std::size_t>(len, 1 + c % 7);
+      len = std::min<std::size_t>(len, halves ? 1 + c * 13 % 251 : 1 + c % 7);
     }
     ASAN_UNPOISON_MEMORY_REGION(buffer.get(), room);
     std::copy_n(input.data() + at, len, buffer.get());
     ASAN_POISON_MEMORY_REGION(buffer.get() + len, room - len);
-    more = conv->Feed(std::string_view(buffer.get(), len), run.out);
+    const std::string_view chunk(buffer.get(), len);
+    const std::size_t cut = halves && chunk.find('\0') == std::string_view::npos
+                                ? conv->FreshStart(chunk, k * 7 % len)
+                                : std::string_view::npos;
+    more = cut == std::string_view::npos ? conv->Feed(chunk, run.out) : qorvel::FeedCut(*conv, chunk, cut, run.out);
     at += len;
   }
   ASAN_UNPOISON_MEMORY_REGION(buffer.get(), room);
@@ -95,12 +101,16 @@ void Check(const qorvel::Codec& codec, std::string_view input, std::string_view 
   const qorvel::ReferenceResult want = qorvel::ReferenceRun(codec.name, input);
   const Run whole = Feed(codec, input, {});
   const Run pieces = Feed(codec, input, cuts.empty() ? std::string_view("\x01") : cuts);
+  const Run halves = Feed(codec, input, cuts.empty() ? std::string_view("\xFF") : cuts, true);
   FUZZ_CHECK(whole.out == want.out);
   FUZZ_CHECK(whole.ended == want.endedAtNul);
   FUZZ_CHECK(whole.consumed == want.consumed);
   FUZZ_CHECK(pieces.out == want.out);
   FUZZ_CHECK(pieces.ended == want.endedAtNul);
   FUZZ_CHECK(pieces.consumed == want.consumed);
+  FUZZ_CHECK(halves.out == want.out);
+  FUZZ_CHECK(halves.ended == want.endedAtNul);
+  FUZZ_CHECK(halves.consumed == want.consumed);
 }
 
 }  // namespace

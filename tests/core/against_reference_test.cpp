@@ -55,17 +55,24 @@ std::string AnyBytes(std::mt19937& rng, std::size_t maxSize) {
 
 // Feeds `in` in pieces of 0..maxPiece bytes (whole when maxPiece is 0),
 // each in a buffer of exactly its size so that a read past a chunk's end
-// shows under the sanitizers, up to the first false; then finishes.
+// shows under the sanitizers, up to the first false; then finishes. Every
+// other piece without a NUL is cut at a fresh start after a random place and
+// its halves taken by two converters, as the conversion driver's two
+// threads take them.
 ReferenceResult Feed(const Codec& codec, std::string_view in, std::mt19937& rng, std::size_t maxPiece) {
   const std::unique_ptr<StreamConverter> conv = codec.make();
   ReferenceResult got;
-  std::uniform_int_distribution<std::size_t> piece(0, maxPiece);
+  std::uniform_int_distribution<std::size_t> pieceSize(0, maxPiece);
   bool more = true;
   for (std::size_t at = 0; more && at < in.size();) {
-    const std::size_t n = maxPiece == 0 ? in.size() : std::min(piece(rng), in.size() - at);
+    const std::size_t n = maxPiece == 0 ? in.size() : std::min(pieceSize(rng), in.size() - at);
     const auto chunk = std::make_unique_for_overwrite<char[]>(n);
     std::copy_n(in.data() + at, n, chunk.get());
-    more = conv->Feed(std::string_view(chunk.get(), n), got.out);
+    const std::string_view piece(chunk.get(), n);
+    const std::size_t cut = n > 0 && piece.find('\0') == std::string_view::npos && rng() % 2
+                                ? conv->FreshStart(piece, std::uniform_int_distribution<std::size_t>(0, n - 1)(rng))
+                                : std::string_view::npos;
+    more = cut == std::string_view::npos ? conv->Feed(piece, got.out) : FeedCut(*conv, piece, cut, got.out);
     at += n;
   }
   conv->Finish(got.out);
