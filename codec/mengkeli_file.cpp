@@ -142,8 +142,32 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
           i = TakeUnit(table, lead, s, i, o);
         } while (i < runStop && (lead = table.leadIndex[s[i]]) >= 0);
         if (i < runStop && ClassOf(s[i]) != ByteClass::kLF && ClassOf(s[i]) != ByteClass::kDrop) break;
-        out = wordOut;
-        return wordStart;
+        // The word goes on past a line feed or a dropped byte, and its units
+        // may join across them: gather the units, write the line feeds, then
+        // the word's conversion.
+        i = wordStart;
+        o = wordOut;
+        std::size_t units = 0;
+        for (ByteClass c; i < runStop && (c = ClassOf(s[i])) != ByteClass::kCopy && c != ByteClass::kA1 &&
+                          c != ByteClass::kA3 && c != ByteClass::kNul;) {
+          if (c == ByteClass::kLead) {
+            gathered_[units++] = static_cast<char>(s[i]);
+            gathered_[units++] = static_cast<char>(s[i + 1]);
+            i += 2;
+          } else {
+            if (c == ByteClass::kLF) *o++ = '\n';
+            ++i;
+          }
+        }
+        if (i >= runStop) {  // the word's end is not in sight
+          out = wordOut;
+          return wordStart;
+        }
+        wordOut_.clear();
+        ConvertMengkeliWord(std::string_view(gathered_.get(), units), wordOut_);
+        std::memcpy(o, wordOut_.data(), wordOut_.size());
+        o += wordOut_.size();
+        break;
       }
       case ByteClass::kCopy:
         *o++ = static_cast<char>(s[i++]);
@@ -223,7 +247,10 @@ bool MengkeliFileConverter::Feed(std::string_view chunk, std::string& out) {
   // Units that start before `inside` have their following unit in the chunk.
   const std::size_t span = MengkeliUnitTable().span;
   const std::size_t inside = n >= span ? n - span + 1 : 0;
-  if (!block_) block_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+  if (!block_) {
+    block_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    gathered_ = std::make_unique_for_overwrite<char[]>(kMaxRun + 1);
+  }
   char* const buf = block_.get();
   char* o = buf;
   std::size_t i = 0;

@@ -54,6 +54,7 @@ class MengkeliFileConverter final : public StreamConverter {
   std::string word_;       // whole code units, except a lead byte in kUnitSecond
   std::string wordOut_;    // the pending word's conversion, before the write pass
   std::unique_ptr<char[]> block_;  // a block's output, before the write pass
+  std::unique_ptr<char[]> gathered_;  // the units of a word that goes on past a line feed
 };
 
 }  // namespace qorvel
