@@ -15,4 +15,17 @@ void BM_Layout(benchmark::State& state) {
 }
 BENCHMARK(BM_Layout)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The command line's way: the web-format text streamed in blocks to a sink
+// that only looks at them.
+void BM_WriteLayout(benchmark::State& state) {
+  struct Discard final : qorvel::ByteSink {
+    void Write(std::string_view bytes) override { benchmark::DoNotOptimize(bytes.data()); }
+  };
+  const std::string text = qorvel::bench::MakeText(state, qorvel::bench::QorvelUnits(), 1);
+  Discard sink;
+  for (auto _ : state) qorvel::WriteLayout(text, 500, qorvel::LayoutText::kWeb, sink);
+  qorvel::bench::SetThroughput(state, text);
+}
+BENCHMARK(BM_WriteLayout)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "cli/args.h"
+#include "cli/whole_input.h"
 #include "codec/registry.h"
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
@@ -119,6 +120,16 @@ std::string OneInput(const ParsedArgs& args) {
   return args.operands.empty() ? std::string("-") : args.operands[0];
 }
 
+// The layout's blocks go straight to the output.
+class OutputSink final : public ByteSink {
+ public:
+  explicit OutputSink(AtomicOutput& output) : output_(output) {}
+  void Write(std::string_view bytes) override { output_.Write(bytes); }
+
+ private:
+  AtomicOutput& output_;
+};
+
 int RunLayout(const std::vector<std::string>& argv) {
   const ParsedArgs args = ParseArgs(argv, {{"line-height", 'l', true},
                                            {"wrapped", 'w', false},
@@ -133,13 +144,12 @@ int RunLayout(const std::vector<std::string>& argv) {
   const std::string in = OneInput(args);
   const std::string out = args.Value("output").value_or("-");
   RefuseSameFile(in, out);
-  std::string result;
-  {
-    const std::string source = ReadAll(in);
-    result = WrapText(source, lineHeight);
-  }  // the source is freed before the web-format pass
-  if (!args.Has("wrapped")) result = WebFormat(result);
-  WriteAll(out, result);
+  InputFile input(in);
+  const WholeInput source(input);
+  AtomicOutput output(out);
+  OutputSink sink(output);
+  WriteLayout(source.Bytes(), lineHeight, args.Has("wrapped") ? LayoutText::kWrapped : LayoutText::kWeb, sink);
+  output.Commit();
   return kExitOk;
 }
 

@@ -3,6 +3,7 @@
 // measures the line height, and derives the web-format text (the same lines,
 // last line first). Pure functions over code page 936 bytes.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -52,5 +53,26 @@ std::string WebFormat(std::string_view wrapped);
 // Both passes.
 Layout LayOut(std::string_view source, std::uint32_t lineHeight,
               const TextMeasurer* measurer = nullptr);
+
+// Where WriteLayout puts its text, a block at a time.
+class ByteSink {
+ public:
+  virtual ~ByteSink() = default;
+  virtual void Write(std::string_view bytes) = 0;
+};
+
+enum class LayoutText { kWeb, kWrapped };
+
+inline constexpr std::size_t kLayoutBlock = std::size_t{1} << 20;
+
+// The web-format text of `source` (or its wrapped text), byte for byte
+// WebFormat(WrapText(source, lineHeight)) (or WrapText(source, lineHeight)),
+// written to `sink` without building either text: beside the source it
+// keeps one block, and for a hard line of many lines 8 bytes per 4 KB of it.
+// The sink gets blocks of `blockSize` bytes and a shorter last one; a piece
+// of the source that alone fills a block goes to the sink as it stands,
+// uncopied.
+void WriteLayout(std::string_view source, std::uint32_t lineHeight, LayoutText text, ByteSink& sink,
+                 std::size_t blockSize = kLayoutBlock);
 
 }  // namespace qorvel

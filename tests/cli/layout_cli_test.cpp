@@ -1,5 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "cli/cli_run.h"
@@ -33,6 +35,31 @@ TEST(CliLayout, FilesInAndOut) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(Slurp(dir / "out.txt"), "\r\nY\r\nX");
+}
+
+// A pipe's size is not known beforehand: the input's buffer grows as it
+// fills, here past its first megabyte a few times, and keeps every byte.
+TEST(CliLayout, InputFromAPipeOfUnknownSize) {
+  TempDir dir;
+  const std::string fifo = dir / "in.fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::string text;
+  for (int i = 0; text.size() < 3'500'000; ++i) text += i % 7 == 0 ? "\xF8\xA2\r\n" : i % 5 == 0 ? "AB\n" : "\xF8\xB0 CD ";
+  const pid_t writer = fork();
+  if (writer == 0) {
+    const int fd = open(fifo.c_str(), O_WRONLY);
+    for (std::size_t at = 0; at < text.size();) {
+      const ssize_t put = write(fd, text.data() + at, text.size() - at);
+      if (put <= 0) _exit(1);
+      at += static_cast<std::size_t>(put);
+    }
+    _exit(0);
+  }
+  const RunResult r = RunQorvel({"layout", "-l", "100", fifo});
+  int status = 0;
+  ASSERT_EQ(waitpid(writer, &status, 0), writer);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out == WebFormat(WrapText(text, 100))) << "the output differs";
 }
 
 TEST(CliLayout, UsageErrorsExitWithTwo) {

@@ -151,8 +151,8 @@ TEST(CodecsAgainstReference, EveryTwoByteInputWholeAndByteByByte) {
 }
 
 // Sources with the bytes that matter to the layout, a NUL now and then; in
-// long sources few line ends, so that lines are longer than the old line
-// buffer and than the web format's look-back window.
+// long sources few line ends, so that hard lines are longer than the
+// streamed web format's spans.
 std::string RandomSource(std::mt19937& rng, bool longLines) {
   static const std::string alphabet = " \r\n\0AB\xF8\xA2\xB0\x81\xFE\xFF\x80"s;
   std::uniform_int_distribution<std::size_t> size(0, longLines ? 30000 : 200), pick(0, alphabet.size() - 1);
@@ -160,7 +160,7 @@ std::string RandomSource(std::mt19937& rng, bool longLines) {
   std::string s;
   for (std::size_t k = size(rng); k > 0; --k) {
     char c = alphabet[pick(rng)];
-    if (c == '\0' && roll(rng) >= 30) c = ' ';
+    if (c == '\0' && roll(rng) >= (longLines ? 1 : 30)) c = ' ';
     if ((c == '\r' || c == '\n') && longLines && roll(rng) != 0) c = 'A';
     s += c;
   }
@@ -191,18 +191,50 @@ void ExpectLayoutInvariants(std::string_view source, const Layout& l) {
   ASSERT_EQ(kept, text);
 }
 
+// Collects what WriteLayout writes, and checks that only the last block is
+// shorter than a block.
+struct BlockRecorder final : ByteSink {
+  explicit BlockRecorder(std::size_t blockSize) : blockSize(blockSize) {}
+  void Write(std::string_view bytes) override {
+    EXPECT_GE(lastSize, blockSize) << "a short block before the last";
+    EXPECT_FALSE(bytes.empty());
+    text.append(bytes);
+    lastSize = bytes.size();
+  }
+  std::size_t blockSize;
+  std::size_t lastSize = SIZE_MAX;
+  std::string text;
+};
+
+std::string Streamed(std::string_view source, std::uint32_t lineHeight, LayoutText which, std::size_t blockSize) {
+  BlockRecorder sink(blockSize);
+  WriteLayout(source, lineHeight, which, sink, blockSize);
+  return sink.text;
+}
+
 TEST(LayoutAgainstReference, RandomSourcesWrapAndWebFormat) {
   std::mt19937 rng(20261207);
   const std::uint32_t heights[] = {0, 8, 16, 40, 100, 500, 0xFFFFFFFFu};
   const SystemFontCells cells;
+  std::uniform_int_distribution<std::size_t> smallBlock(1, 64);
   for (int round = 0; round < 3000; ++round) {
-    const std::string source = RandomSource(rng, round % 300 == 0);
+    // Every 20th source long: hard lines of thousands of bytes with many
+    // lines each, so that the streamed web format walks them span by span.
+    const std::string source = RandomSource(rng, round % 20 == 0);
     const std::uint32_t lineHeight = heights[static_cast<std::size_t>(round) % std::size(heights)];
     SCOPED_TRACE("round " + std::to_string(round) + ", line height " + std::to_string(lineHeight));
     const std::string wrapped = ReferenceWrap(source, lineHeight);
     const Layout l = LayOut(source, lineHeight);
     ASSERT_TRUE(SameBytes(l.wrapped, wrapped));
-    ASSERT_TRUE(SameBytes(l.web, ReferenceWebFormat(wrapped)));
+    const std::string web = ReferenceWebFormat(wrapped);
+    ASSERT_TRUE(SameBytes(l.web, web));
+    // Streamed in blocks of a few bytes (pieces cut at block ends, long
+    // pieces handed over whole) and of the usual size.
+    for (const std::size_t blockSize : {smallBlock(rng), kLayoutBlock}) {
+      SCOPED_TRACE("blocks of " + std::to_string(blockSize));
+      ASSERT_TRUE(SameBytes(Streamed(source, lineHeight, LayoutText::kWeb, blockSize), web));
+      ASSERT_TRUE(SameBytes(Streamed(source, lineHeight, LayoutText::kWrapped, blockSize), wrapped));
+    }
     // Any other measurer is asked at every space, as the reference asks.
     ASSERT_TRUE(SameBytes(WrapText(source, lineHeight, &cells), wrapped));
     // The web format of any text, also one that no wrapping gave.
