@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Times every `qorvel convert` mode, file to file, on a large input against
-# `cat` on the same file (the copy limit of this machine) and
-# `iconv -f GB18030 -t UTF-8` on a GBK file of the same size, alternating,
-# several runs each; prints the medians, the ratios and the peak memory of
-# each qorvel run. Also times `cat` of qorvel's output, a copy of as many
-# bytes as the mode writes, since a code that grows the text cannot write
-# faster than that. Also times `qorvel layout` on the Qorvel input.
+# Times every `qorvel convert` mode and `qorvel layout` against what this
+# machine does with the same bytes, on inputs in the page cache, alternating
+# the commands, several runs each, and prints the medians:
+#   null_s     qorvel to /dev/null: the converter's own speed;
+#   tr_s       `tr a-z A-Z` on the same input to /dev/null, a 1:1 byte map,
+#              the simplest table converter (vs_tr = null_s / tr_s);
+#   file_s     qorvel into an existing output file;
+#   catout_s   `cat` of a file as large as qorvel's output into an existing
+#              file (vs_catout = file_s / catout_s);
+#   peak_MiB   qorvel's peak resident memory (and, for the layout, over the
+#              input's size).
+# Each mode runs on its sample repeated to the size ("sample") and on random
+# units of its code ("random": look-ahead-heavy, branchy text from
+# qorvel_bench_input). Then the growth: seconds to /dev/null on the samples
+# at 1, 10, 100 and 1000 MB.
 #   bench/compare.sh [MB (default 100)] [RUNS (default 5)]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,19 +21,24 @@ mb=${1:-100}
 runs=${2:-5}
 scripts/deps.sh
 build=build/compare
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_GUI=OFF -DQORVEL_TESTS=OFF >/dev/null
-cmake --build "$build" --target qorvel >"$build/compare-build.log" 2>&1 || { tail -n 30 "$build/compare-build.log"; exit 1; }
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_GUI=OFF -DQORVEL_TESTS=OFF \
+  -DQORVEL_BENCH=ON >/dev/null
+cmake --build "$build" --target qorvel qorvel_bench_input >"$build/compare-build.log" 2>&1 ||
+  { tail -n 30 "$build/compare-build.log"; exit 1; }
 qorvel=$build/cli/qorvel
+gen=$build/bench/qorvel_bench_input
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-bytes=$((mb * 1024 * 1024))
 
-# An input of exactly $bytes made by repeating a sample.
-make_input() {
-  local sample=$1 out=$2
-  cp "$sample" "$out"
-  while [ "$(stat -c %s "$out")" -lt "$bytes" ]; do cat "$out" "$out" >"$out.tmp" && mv "$out.tmp" "$out"; done
-  truncate -s "$bytes" "$out"
+echo "machine: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1), $(nproc) cores;" \
+  "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# An input of exactly MB megabytes made by repeating a sample.
+repeat_to() { # sample MB out
+  local bytes=$(($2 * 1024 * 1024))
+  cp "$1" "$3"
+  while [ "$(stat -c %s "$3")" -lt "$bytes" ]; do cat "$3" "$3" >"$3.tmp" && mv "$3.tmp" "$3"; done
+  truncate -s "$bytes" "$3"
 }
 
 seconds() { # command... -> elapsed seconds
@@ -35,36 +48,62 @@ seconds() { # command... -> elapsed seconds
   t1=$(date +%s.%N)
   awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f\n", b - a }'
 }
-copy_seconds() { seconds sh -c "cat '$1' > '$2'"; } # src dst -> elapsed seconds of cat
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+peak_mib() { # command... -> peak resident MiB
+  { /usr/bin/time -v "$@" >/dev/null; } 2>&1 | awk '/Maximum resident set size/ { printf "%.1f", $6 / 1024 }'
+}
 
-printf '%s\n' '中文文本，用于比较的转换。Mongolian text 1234567890' | iconv -f UTF-8 -t GBK >"$work/gbk_sample.txt"
-make_input "$work/gbk_sample.txt" "$work/gbk.txt"
-
-printf '%-16s %9s %9s %9s %9s %9s %10s %9s %9s\n' mode qorvel_s cat_s iconv_s vs_cat iconv/q peak_MiB catout_s vs_catout
-while IFS=$'\t' read -r code _; do
-  sample="samples/${code%%-*}_sample.txt"
-  [ -f "$sample" ] || continue
-  make_input "$sample" "$work/in.txt"
-  : >"$work/q" >"$work/c" >"$work/i" >"$work/o"
+# One row: qorvel ARGS... on IN (the input is the last argument).
+row() { # label kind in args...
+  local label=$1 kind=$2 in=$3
+  shift 3
+  : >"$work/n" >"$work/t" >"$work/f" >"$work/c"
+  : >"$work/out.txt" >"$work/cat.txt"
   for ((r = 0; r < runs; r++)); do
-    seconds "$qorvel" convert -q --from "$code" -o "$work/out.txt" "$work/in.txt" >>"$work/q"
-    copy_seconds "$work/in.txt" "$work/cat.txt" >>"$work/c"
-    seconds sh -c "iconv -f GB18030 -t UTF-8 '$work/gbk.txt' > '$work/iconv.txt'" >>"$work/i"
-    copy_seconds "$work/out.txt" "$work/catout.txt" >>"$work/o"
+    seconds "$qorvel" "$@" -o /dev/null "$in" >>"$work/n"
+    seconds sh -c "tr a-z A-Z < '$in'" >>"$work/t"
+    seconds "$qorvel" "$@" -o "$work/out.txt" "$in" >>"$work/f"
+    seconds sh -c "cat '$work/out.txt' > '$work/cat.txt'" >>"$work/c"
   done
-  peak=$( { /usr/bin/time -v "$qorvel" convert -q --from "$code" -o "$work/out.txt" "$work/in.txt"; } 2>&1 |
-    awk '/Maximum resident set size/ { printf "%.1f", $6 / 1024 }')
-  q=$(median <"$work/q"); c=$(median <"$work/c"); i=$(median <"$work/i"); o=$(median <"$work/o")
-  awk -v m="$code" -v q="$q" -v c="$c" -v i="$i" -v p="$peak" -v o="$o" \
-    'BEGIN { printf "%-16s %9.3f %9.3f %9.3f %8.2fx %8.1fx %10s %9.3f %8.2fx\n", m, q, c, i, q / c, i / q, p, o, q / o }'
-done < <("$qorvel" convert --list)
+  local peak
+  peak=$(peak_mib "$qorvel" "$@" -o /dev/null "$in")
+  awk -v l="$label" -v k="$kind" -v n="$(median <"$work/n")" -v t="$(median <"$work/t")" \
+    -v f="$(median <"$work/f")" -v c="$(median <"$work/c")" -v p="$peak" -v size="$(stat -c %s "$in")" \
+    'BEGIN { printf "%-15s %-7s %7.3f %7.3f %6.2fx %7.3f %8.3f %8.2fx %8s %6.2fx\n",
+                    l, k, n, t, n / t, f, c, f / c, p, p * 1048576 / size }'
+}
 
-make_input samples/qorvel_sample.txt "$work/in.txt"
-: >"$work/q"
-for ((r = 0; r < runs; r++)); do seconds "$qorvel" layout -o "$work/out.txt" "$work/in.txt" >>"$work/q"; done
-peak=$( { /usr/bin/time -v "$qorvel" layout -o "$work/out.txt" "$work/in.txt"; } 2>&1 |
-  awk '/Maximum resident set size/ { printf "%.1f", $6 / 1024 }')
-printf '%-16s %9.3f %49s\n' "layout" "$(median <"$work/q")" "$peak"
-echo "($mb MB inputs, median of $runs runs; vs_cat = qorvel time / cat time; iconv/q = iconv time / qorvel time;"
-echo " catout = cat of qorvel's output; vs_catout = qorvel time / catout time)"
+printf '%-15s %-7s %7s %7s %7s %7s %8s %9s %8s %7s\n' mode input null_s tr_s vs_tr file_s catout_s vs_catout \
+  peak_MiB /input
+codes=$("$qorvel" convert --list | cut -f1)
+for code in $codes; do
+  repeat_to "samples/${code%%-*}_sample.txt" "$mb" "$work/sample.txt"
+  row "$code" sample "$work/sample.txt" convert -q --from "$code"
+  "$gen" "$code" "$mb" >"$work/random.txt"
+  row "$code" random "$work/random.txt" convert -q --from "$code"
+done
+repeat_to samples/qorvel_sample.txt "$mb" "$work/sample.txt"
+row layout sample "$work/sample.txt" layout
+"$gen" qorvel "$mb" >"$work/random.txt"
+row layout random "$work/random.txt" layout
+echo "($mb MB inputs, median of $runs runs; vs_tr = null_s / tr_s; vs_catout = file_s / catout_s;"
+echo " /input = peak memory over the input's size)"
+
+echo
+echo "growth: seconds to /dev/null on the samples repeated, median of $runs runs (and per 100 MB)"
+printf '%-15s %16s %16s %16s %16s\n' mode 1MB 10MB 100MB 1000MB
+for code in $codes layout; do
+  line=$(printf '%-15s' "$code")
+  for size in 1 10 100 1000; do
+    sample="samples/${code%%-*}_sample.txt"
+    [ "$code" = layout ] && sample=samples/qorvel_sample.txt
+    repeat_to "$sample" "$size" "$work/growth.txt"
+    args=(convert -q --from "$code")
+    [ "$code" = layout ] && args=(layout)
+    : >"$work/g"
+    for ((r = 0; r < runs; r++)); do seconds "$qorvel" "${args[@]}" -o /dev/null "$work/growth.txt" >>"$work/g"; done
+    line+=$(awk -v s="$(median <"$work/g")" -v mb="$size" 'BEGIN { printf " %7.3f (%6.3f)", s, s * 100 / mb }')
+  done
+  echo "$line"
+done
+rm -f "$work/growth.txt"
