@@ -8,8 +8,8 @@
 #   file_s     qorvel into an existing output file;
 #   catout_s   `cat` of a file as large as qorvel's output into an existing
 #              file (vs_catout = file_s / catout_s);
-#   peak_MiB   qorvel's peak resident memory (and, for the layout, over the
-#              input's size).
+#   peak_MiB   qorvel's peak resident memory and, for the layout, /input:
+#              that over the input's size.
 # Each mode runs on its sample repeated to the size ("sample") and on random
 # units of its code ("random": look-ahead-heavy, branchy text from
 # qorvel_bench_input). Then the growth: seconds to /dev/null on the samples
@@ -69,8 +69,9 @@ row() { # label kind in args...
   peak=$(peak_mib "$qorvel" "$@" -o /dev/null "$in")
   awk -v l="$label" -v k="$kind" -v n="$(median <"$work/n")" -v t="$(median <"$work/t")" \
     -v f="$(median <"$work/f")" -v c="$(median <"$work/c")" -v p="$peak" -v size="$(stat -c %s "$in")" \
-    'BEGIN { printf "%-15s %-7s %7.3f %7.3f %6.2fx %7.3f %8.3f %8.2fx %8s %6.2fx\n",
-                    l, k, n, t, n / t, f, c, f / c, p, p * 1048576 / size }'
+    'BEGIN { over = l == "layout" ? sprintf("%6.2fx", p * 1048576 / size) : "     -"
+             printf "%-15s %-7s %7.3f %7.3f %6.2fx %7.3f %8.3f %8.2fx %8s %7s\n",
+                    l, k, n, t, n / t, f, c, f / c, p, over }'
 }
 
 printf '%-15s %-7s %7s %7s %7s %7s %8s %9s %8s %7s\n' mode input null_s tr_s vs_tr file_s catout_s vs_catout \
