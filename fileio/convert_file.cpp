@@ -119,6 +119,11 @@ constexpr std::size_t kCutFrom = 64 * 1024;
 // How far past the middle of a chunk a fresh start is looked for; text
 // without one nearby is converted in one piece.
 constexpr std::size_t kCutSearch = 64 * 1024;
+// Progress is reported from this thread only, so a later part shows as one
+// step when it is done: on inputs of this size and more that step passes in
+// a few milliseconds, on smaller ones the bar would visibly jump, and the
+// speed matters less than a bar that moves evenly.
+constexpr std::uint64_t kCutWithProgressFrom = 16 << 20;
 
 class LaterPart {
  public:
@@ -188,6 +193,7 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
   WriteBehind writer(out);
   ReadAhead reader(in);
   std::unique_ptr<LaterPart> later;
+  const bool cutting = !progress || total >= kCutWithProgressFrom;
   if (progress) progress->OnProgress(0, total);
   const auto taken = [&](std::size_t n) {
     read += n;
@@ -210,7 +216,7 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
     InputBuffer buffer = reader.Next();
     if (buffer.size == 0) break;
     const std::string_view chunk(buffer.bytes.get(), buffer.size);
-    const std::size_t cut = CutPoint(conv, chunk);
+    const std::size_t cut = cutting ? CutPoint(conv, chunk) : std::string_view::npos;
     std::unique_ptr<StreamConverter> fresh = cut == std::string_view::npos ? nullptr : conv.Fresh();
     if (!fresh) {
       feed(chunk);

@@ -13,9 +13,11 @@
 
 #include "codec/hasi.h"
 #include "codec/registry.h"
+#include "fileio/convert_file.h"
 #include "layout/layout.h"
 #include "reference/alphabet.h"
 #include "reference/reference.h"
+#include "support/temp_files.h"
 
 namespace qorvel {
 namespace {
@@ -134,6 +136,29 @@ TEST(CodecsAgainstReference, RandomInputsWholeAndInChunks) {
     for (int round = 0; round < 4; ++round) {
       ExpectAsReference(codec, RandomInput(rng, alphabet, 30000, round % 2 == 1), rng, {0, 13, 5000});
       if (HasFatalFailure()) return;
+    }
+  }
+}
+
+// Files of several chunks through the conversion driver, which cuts chunks
+// for its second thread: as the reference converts them, with and without a
+// NUL late in the file.
+TEST(CodecsAgainstReference, FilesThroughTheDriver) {
+  testing::TempDir dir;
+  for (const Codec& codec : Codecs()) {
+    SCOPED_TRACE(codec.name);
+    std::mt19937 rng(7);
+    const Alphabet alphabet = AlphabetOf(codec.name);
+    for (const bool nul : {false, true}) {
+      std::string in = RandomInput(rng, alphabet, 3 << 20, false);
+      if (nul) in[in.size() - 1000] = '\0';
+      testing::Spit(dir / "in.txt", in);
+      const std::unique_ptr<StreamConverter> conv = codec.make();
+      const ConversionResult got = ConvertFile(dir / "in.txt", dir / "out.txt", *conv, nullptr);
+      const ReferenceResult want = ReferenceRun(codec.name, in);
+      ASSERT_TRUE(SameBytes(testing::Slurp(dir / "out.txt"), want.out)) << (nul ? "with a NUL" : "");
+      ASSERT_EQ(got.consumed, want.consumed);
+      ASSERT_EQ(got.endedAtNul, want.endedAtNul);
     }
   }
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -26,8 +27,20 @@ inline void Spit(const std::string& path, const std::string& bytes) {
 class TempDir {
  public:
   TempDir() {
+#ifdef _WIN32
+    // No mkdtemp there: random names until one is new.
+    std::random_device random;
+    for (;;) {
+      const auto dir = std::filesystem::temp_directory_path() / ("qorvel-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(dir)) {
+        path_ = dir.string();
+        break;
+      }
+    }
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "qorvel-test-XXXXXX").string();
     path_ = mkdtemp(pattern.data());
+#endif
   }
   ~TempDir() {
     std::error_code ec;
