@@ -148,6 +148,14 @@ class LaterPart {
     out.clear();
     jobs_.Push(Job{std::move(conv), text, std::move(out), true, nullptr});
   }
+  // Waits for the started job and drops it: the caller is failing, and the
+  // job reads the caller's chunk, which must outlive it.
+  void Abandon() noexcept {
+    try {
+      done_.Pop();
+    } catch (...) {  // only a job's own failure, dropped with it
+    }
+  }
   // The started job, done. Rethrows its failure.
   Job Wait() {
     Job job = done_.Pop().value();
@@ -223,8 +231,13 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
     } else {
       if (!later) later = std::make_unique<LaterPart>();
       later->Start(std::move(fresh), chunk.substr(cut), std::move(laterOut));
-      feed(chunk.substr(0, cut));
-      conv.Finish(converted);
+      try {
+        feed(chunk.substr(0, cut));
+        conv.Finish(converted);
+      } catch (...) {
+        later->Abandon();
+        throw;
+      }
       LaterPart::Job job = later->Wait();
       conv.Adopt(*job.conv);
       more = job.more;
