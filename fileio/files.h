@@ -95,9 +95,6 @@ class AtomicOutput {
 // spelling of the path or a link).
 bool SameFile(const std::string& a, const std::string& b);
 
-// Reads the whole input (a file or standard input). Throws IoError.
-std::string ReadAll(const std::string& path);
-
 // Writes `bytes` to `path` atomically (or to standard output). Throws IoError.
 void WriteAll(const std::string& path, std::string_view bytes);
 
