@@ -1,7 +1,6 @@
 // The part of files.h that is the same on every system.
 #include "fileio/files.h"
 
-
 namespace qorvel {
 
 bool IsStdStream(const std::string& path) { return path.empty() || path == "-"; }
