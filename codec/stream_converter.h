@@ -35,8 +35,9 @@ class StreamConverter {
   //   Adopt(*later);                          this one goes on as `later`
   // gives the same bytes as Feed(chunk) and leaves the same state.
   // The first fresh start at or after `from` in `chunk`, which holds no NUL
-  // and is all the input that follows what this converter has taken; npos
-  // when there is none or the code cannot tell.
+  // and follows what this converter has taken; npos when there is none or
+  // the code cannot tell. It is found from the bytes before it alone, so
+  // `chunk` may be any beginning of the input that follows.
   virtual std::size_t FreshStart(std::string_view /*chunk*/, std::size_t /*from*/) const {
     return std::string_view::npos;
   }
