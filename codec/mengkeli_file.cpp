@@ -130,6 +130,7 @@ void MengkeliFileConverter::FlushWord(char* buf, char*& o, std::string& out) {
 std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t i, std::size_t stop,
                                              std::size_t inside, char*& out) {
   const UnitTable& table = MengkeliUnitTable();
+  std::size_t lookAheads = 0;  // not used here: words are short
   char* o = out;  // a local cursor stays in a register
   while (i < stop) {
     switch (ClassOf(s[i])) {
@@ -139,7 +140,7 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
         const std::size_t runStop = std::min(inside, i + kMaxRun);
         int lead = table.leadIndex[s[i]];
         do {
-          i = TakeUnit(table, lead, s, i, o);
+          i = TakeUnit(table, lead, s, i, o, lookAheads);
         } while (i < runStop && (lead = table.leadIndex[s[i]]) >= 0);
         if (i < runStop && ClassOf(s[i]) != ByteClass::kLF && ClassOf(s[i]) != ByteClass::kDrop) break;
         // The word goes on past a line feed or a dropped byte, and its units

@@ -21,12 +21,14 @@ constexpr std::size_t kBlock = 4096;
 constexpr std::size_t kBlockOut = kUnitOutPerByte * kBlock + 8 + 8;
 
 // The scan from s[i] while i < stop, where every unit that starts before
-// `stop` has its whole span inside the text.
-std::size_t ScanInside(const UnitTable& t, const unsigned char* s, std::size_t i, std::size_t stop, char*& o) {
+// `stop` has its whole span inside the text. Counts the look-ahead units.
+template <Followers kFollowers>
+std::size_t ScanInside(const UnitTable& t, const unsigned char* s, std::size_t i, std::size_t stop, char*& o,
+                       std::size_t& lookAheads) {
   while (i < stop) {
     const int lead = t.leadIndex[s[i]];
     if (lead >= 0) {
-      i = TakeUnit(t, lead, s, i, o);
+      i = TakeUnit<kFollowers>(t, lead, s, i, o, lookAheads);
       continue;
     }
     // A byte that starts no unit passes through; lead bytes are 0x80 and
@@ -96,9 +98,17 @@ std::size_t ScanUnits(const UnitTable& t, std::string_view text, bool last, std:
   const std::size_t inside = n >= t.span ? n - t.span + 1 : 0;
   char buf[kBlockOut];
   std::size_t i = 0;
+  // Each block is scanned the way the last one's look-ahead units favour:
+  // every follower is looked up once one unit in eight looks ahead (a block
+  // holds about kBlock / 2 units).
+  bool mostlyLookAheads = false;
   while (i < inside) {
     char* o = buf;
-    i = ScanInside(t, s, i, std::min(inside, i + kBlock), o);
+    std::size_t lookAheads = 0;
+    i = mostlyLookAheads
+            ? ScanInside<Followers::kOfEveryUnit>(t, s, i, std::min(inside, i + kBlock), o, lookAheads)
+            : ScanInside<Followers::kOfLookAheadUnits>(t, s, i, std::min(inside, i + kBlock), o, lookAheads);
+    mostlyLookAheads = lookAheads * 16 > kBlock;
     out.append(buf, static_cast<std::size_t>(o - buf));
   }
   // Fewer than a span of bytes is left: a unit here needs the rest of the
