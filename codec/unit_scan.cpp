@@ -61,10 +61,8 @@ std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_
     case UnitStep::kJoin:
       // Only a whole following unit inside the text can join.
       if (i + 3 < n) {
-        const std::size_t col = t.column[static_cast<std::size_t>(t.leadIndex[s[i + 2]] + 1)][s[i + 3]];
-        const JoinCell& join = t.joins[cell.joinRow + col];
-        if (join.joins) {
-          PutOutput(o, join.out);
+        if (const UnitOutput* join = t.FindJoin(cell, s[i + 2], s[i + 3])) {
+          PutOutput(o, *join);
           return i + 4;
         }
       }

@@ -101,8 +101,8 @@ struct UnitTable {
   }
 
   // The joined output of the look-ahead unit `cell` with the following unit
-  // (lead, second), or null when they do not join. The scans look joins up
-  // inline; this is for checking them one at a time.
+  // (lead, second), or null when they do not join. A unit without a rule
+  // points at row 0, which joins nothing.
   const UnitOutput* FindJoin(const UnitCell& cell, std::uint8_t lead, std::uint8_t second) const {
     const JoinCell& join = joins[cell.joinRow + column[static_cast<std::size_t>(leadIndex[lead] + 1)][second]];
     return join.joins ? &join.out : nullptr;
@@ -426,15 +426,12 @@ inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s
     case UnitStep::kFixed:
       if constexpr (kFollowers == Followers::kOfLookAheadUnits) break;
       [[fallthrough]];
-    case UnitStep::kJoin: {
-      const std::size_t col = t.column[static_cast<std::size_t>(t.leadIndex[s[i + 2]] + 1)][s[i + 3]];
-      const JoinCell& join = t.joins[cell.joinRow + col];
-      if (join.joins) {
-        PutOutput(o, join.out);
+    case UnitStep::kJoin:
+      if (const UnitOutput* join = t.FindJoin(cell, s[i + 2], s[i + 3])) {
+        PutOutput(o, *join);
         return i + 4;
       }
       break;
-    }
     case UnitStep::kSkip:
       PutOutput(o, cell.out);
       return s[i + 2] == t.skipLead && s[i + 3] == t.skipSecond ? i + 4 + t.skipExtra : i + 2;
