@@ -115,8 +115,6 @@ consteval std::array<Unit, 256> BuildFirstTable() {
   return t;
 }
 
-constexpr std::array<Unit, 256> kFirst = BuildFirstTable();
-
 // The byte after a prefix.
 consteval std::array<Unit, 256> BuildFollowerTable(const FollowerRule* rules, std::size_t n) {
   std::array<Unit, 256> t{};
@@ -124,34 +122,36 @@ consteval std::array<Unit, 256> BuildFollowerTable(const FollowerRule* rules, st
   return t;
 }
 
-consteval std::array<Unit, 256> BuildGraveFollowers() {
+consteval std::array<Unit, 256> BuildGraveFollowers(const std::array<Unit, 256>& first) {
   std::array<Unit, 256> t = BuildFollowerTable(kGraveRules, std::size(kGraveRules));
   for (int f = kGraveAsAloneFirst; f <= kGraveAsAloneLast; ++f) {
     if (t[f].len > 0) continue;  // a rule of its own
-    if (kFirst[f].kind != Kind::kWrite || kFirst[f].len == 0) throw "grave: F alone must write output";
-    t[f] = kFirst[f];
+    if (first[f].kind != Kind::kWrite || first[f].len == 0) throw "grave: F alone must write output";
+    t[f] = first[f];
   }
   t['~'] = Special(Kind::kTilde);
   return t;
 }
 
-constexpr std::array<Unit, 256> kAfterGrave = BuildGraveFollowers();
-constexpr std::array<Unit, 256> kAfterTilde = BuildFollowerTable(kTildeRules, std::size(kTildeRules));
-
-// The three tables one after another, for the scan that picks a cell by
-// arithmetic: kFirst, then kAfterGrave, then kAfterTilde.
-consteval std::array<Unit, 768> JoinTables() {
-  std::array<Unit, 768> t{};
-  for (std::size_t b = 0; b < 256; ++b) {
-    t[b] = kFirst[b];
-    t[256 + b] = kAfterGrave[b];
-    t[512 + b] = kAfterTilde[b];
-  }
-  return t;
-}
-constexpr std::array<Unit, 768> kAllUnits = JoinTables();
+// The three tables one after another: first bytes, the byte after a grave
+// prefix, the byte after a tilde prefix. The mixed-text scan picks a cell of
+// any of them by arithmetic.
 constexpr std::size_t kGraveRow = 256;
 constexpr std::size_t kTildeRow = 512;
+consteval std::array<Unit, 768> BuildUnits() {
+  const std::array<Unit, 256> first = BuildFirstTable();
+  const std::array<Unit, 256> grave = BuildGraveFollowers(first);
+  const std::array<Unit, 256> tilde = BuildFollowerTable(kTildeRules, std::size(kTildeRules));
+  std::array<Unit, 768> t{};
+  std::copy(first.begin(), first.end(), t.begin());
+  std::copy(grave.begin(), grave.end(), t.begin() + kGraveRow);
+  std::copy(tilde.begin(), tilde.end(), t.begin() + kTildeRow);
+  return t;
+}
+constexpr std::array<Unit, 768> kAllUnits = BuildUnits();
+constexpr const Unit* kFirst = kAllUnits.data();
+constexpr const Unit* kAfterGrave = kAllUnits.data() + kGraveRow;
+constexpr const Unit* kAfterTilde = kAllUnits.data() + kTildeRow;
 
 // Whether a block is mixed enough for ConvertMixed: one byte in eight or
 // more a prefix or a GBK lead byte.
