@@ -240,7 +240,15 @@ int Main(std::vector<std::string> args) {
     Error(e.what());
     return kExitIo;
   } catch (const std::bad_alloc&) {
-    Error("out of memory");
+    Error("out of memory: the output is not written, an existing output file is left as it was");
+    return kExitIo;
+  } catch (const std::exception& e) {
+    // Whatever else goes wrong ends the run the same way: a message, and
+    // the temporary output removed as the stack unwinds to here.
+    Error(std::string("unexpected failure: ") + e.what());
+    return kExitIo;
+  } catch (...) {
+    Error("unexpected failure");
     return kExitIo;
   }
 }

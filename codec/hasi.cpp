@@ -284,22 +284,22 @@ void HasiConverter::ConvertBlock(Block& blk) {
 }
 
 bool HasiConverter::Feed(std::string_view chunk, std::string& out) {
-  if (ended_) return false;
+  if (carried_.ended) return false;
   const auto* const begin = reinterpret_cast<const unsigned char*>(chunk.data());
   const auto* const end = begin + chunk.size();
   out.reserve(out.size() + 2 * chunk.size());
   char buf[kMaxOutPerByte * kBlock];
-  Block blk{begin, begin, buf, pending_, false};
+  Block blk{begin, begin, buf, carried_.pending, false};
   while (blk.p < end && !blk.ended) {
     blk.end = blk.p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(end - blk.p));
     blk.o = buf;
     ConvertBlock(blk);
     out.append(buf, static_cast<std::size_t>(blk.o - buf));
   }
-  pending_ = blk.pending;
-  ended_ = blk.ended;
-  consumed_ += static_cast<std::uint64_t>(blk.p - begin);
-  return !ended_;
+  carried_.pending = blk.pending;
+  carried_.ended = blk.ended;
+  carried_.consumed += static_cast<std::uint64_t>(blk.p - begin);
+  return !carried_.ended;
 }
 
 std::size_t HasiConverter::FreshStart(std::string_view chunk, std::size_t from) const {
@@ -309,16 +309,13 @@ std::size_t HasiConverter::FreshStart(std::string_view chunk, std::size_t from) 
 }
 
 void HasiConverter::Adopt(StreamConverter& later) {
-  const auto& l = static_cast<const HasiConverter&>(later);  // a Fresh() of this one
-  pending_ = l.pending_;
-  ended_ = l.ended_;
-  consumed_ += l.consumed_;
+  AdoptCarried(carried_, later, &HasiConverter::carried_);
 }
 
 void HasiConverter::Finish(std::string&) {
   // A prefix cut off by the end of the input is dropped with nothing after
   // it; a lone GBK lead byte is already out.
-  pending_ = Pending::kNone;
+  carried_.pending = Pending::kNone;
 }
 
 }  // namespace qorvel

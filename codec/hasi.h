@@ -36,7 +36,7 @@ class HasiConverter final : public StreamConverter {
   // A GBK lead byte with no byte after it has already been written alone.
   void Finish(std::string& out) override;
 
-  std::uint64_t Consumed() const override { return consumed_; }
+  std::uint64_t Consumed() const override { return carried_.consumed; }
 
   // After any byte that is a whole unit by itself (neither a prefix nor a
   // GBK lead byte nor NUL): whatever unit it belongs to ends with it.
@@ -56,9 +56,11 @@ class HasiConverter final : public StreamConverter {
   struct Block;
   static void ConvertBlock(Block& b);
 
-  Pending pending_ = Pending::kNone;
-  bool ended_ = false;
-  std::uint64_t consumed_ = 0;
+  struct Carried {
+    Pending pending = Pending::kNone;
+    bool ended = false;
+    std::uint64_t consumed = 0;
+  } carried_;
 };
 
 }  // namespace qorvel

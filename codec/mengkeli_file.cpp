@@ -88,35 +88,35 @@ void MengkeliFileConverter::Emit(std::string_view bytes, std::string& out) {
   const char* p = bytes.data();
   const char* const end = p + bytes.size();
   while (p < end) {
-    if (spaceRun_ == 0) {
+    if (carried_.spaceRun == 0) {
       // Everything up to the second space of a run is written as it stands.
       const char* pair = FindSpacePair(p, end);
       if (pair == end) {
         out.append(p, static_cast<std::size_t>(end - p));
-        spaceRun_ = end[-1] == ' ' ? 1 : 0;
+        carried_.spaceRun = end[-1] == ' ' ? 1 : 0;
         return;
       }
       out.append(p, static_cast<std::size_t>(pair + 1 - p));
       p = pair + 1;
-      spaceRun_ = 1;
+      carried_.spaceRun = 1;
     }
     // Inside a run: one space is written for each group of up to three,
     // counted from the start of the run.
     for (; p < end && *p == ' '; ++p) {
-      if (spaceRun_ == 0) out.push_back(' ');
-      spaceRun_ = (spaceRun_ + 1) % 3;
+      if (carried_.spaceRun == 0) out.push_back(' ');
+      carried_.spaceRun = (carried_.spaceRun + 1) % 3;
     }
-    if (p < end) spaceRun_ = 0;
+    if (p < end) carried_.spaceRun = 0;
   }
 }
 
 void MengkeliFileConverter::FlushWord(char* buf, char*& o, std::string& out) {
   Emit(std::string_view(buf, static_cast<std::size_t>(o - buf)), out);
   o = buf;
-  if (word_.empty()) return;
+  if (carried_.word.empty()) return;
   wordOut_.clear();
-  ConvertMengkeliWord(word_, wordOut_);
-  word_.clear();
+  ConvertMengkeliWord(carried_.word, wordOut_);
+  carried_.word.clear();
   Emit(wordOut_, out);
 }
 
@@ -186,7 +186,7 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
         i += 2;
         break;
       case ByteClass::kNul:
-        ended_ = true;
+        carried_.ended = true;
         out = o;
         return i + 1;
     }
@@ -198,15 +198,15 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
 std::size_t MengkeliFileConverter::Step(const unsigned char* s, std::size_t i, std::size_t n, char* buf,
                                         char*& o, std::string& out) {
   const unsigned char b = s[i];
-  switch (state_) {
+  switch (carried_.state) {
     case State::kUnitSecond:  // the unit's second byte, whatever its value
-      word_.push_back(static_cast<char>(b));
-      state_ = State::kByte;
+      carried_.word.push_back(static_cast<char>(b));
+      carried_.state = State::kByte;
       return i + 1;
     case State::kAfterA1:
     case State::kAfterA3:
-      PutPair(state_ == State::kAfterA1 ? 0xA1 : 0xA3, b, o);
-      state_ = State::kByte;
+      PutPair(carried_.state == State::kAfterA1 ? 0xA1 : 0xA3, b, o);
+      carried_.state = State::kByte;
       return i + 1;
     case State::kByte:
       break;
@@ -220,20 +220,20 @@ std::size_t MengkeliFileConverter::Step(const unsigned char* s, std::size_t i, s
       *o++ = '\n';  // ahead of the pending word's conversion
       break;
     case ByteClass::kNul:
-      ended_ = true;  // the pending word is converted by Finish
+      carried_.ended = true;  // the pending word is converted by Finish
       break;
     case ByteClass::kA1:
     case ByteClass::kA3:
       FlushWord(buf, o, out);
-      state_ = b == 0xA1 ? State::kAfterA1 : State::kAfterA3;
+      carried_.state = b == 0xA1 ? State::kAfterA1 : State::kAfterA3;
       break;
     case ByteClass::kLead:
-      word_.push_back(static_cast<char>(b));
+      carried_.word.push_back(static_cast<char>(b));
       if (i + 1 == n) {
-        state_ = State::kUnitSecond;
+        carried_.state = State::kUnitSecond;
         break;
       }
-      word_.push_back(static_cast<char>(s[i + 1]));
+      carried_.word.push_back(static_cast<char>(s[i + 1]));
       return i + 2;
     case ByteClass::kDrop:
       break;
@@ -242,7 +242,7 @@ std::size_t MengkeliFileConverter::Step(const unsigned char* s, std::size_t i, s
 }
 
 bool MengkeliFileConverter::Feed(std::string_view chunk, std::string& out) {
-  if (ended_) return false;
+  if (carried_.ended) return false;
   const auto* s = reinterpret_cast<const unsigned char*>(chunk.data());
   const std::size_t n = chunk.size();
   // Units that start before `inside` have their following unit in the chunk.
@@ -255,21 +255,21 @@ bool MengkeliFileConverter::Feed(std::string_view chunk, std::string& out) {
   char* const buf = block_.get();
   char* o = buf;
   std::size_t i = 0;
-  while (i < n && !ended_) {
+  while (i < n && !carried_.ended) {
     if (static_cast<std::size_t>(buf + kBufferSize - o) < kRoundOut) {
       Emit(std::string_view(buf, static_cast<std::size_t>(o - buf)), out);
       o = buf;
     }
-    if (state_ == State::kByte && word_.empty() && i < inside) {
+    if (carried_.state == State::kByte && carried_.word.empty() && i < inside) {
       const std::size_t stop = std::min(inside, i + kBlock);
       i = ScanWords(s, i, stop, inside, o);
-      if (i >= stop || ended_) continue;
+      if (i >= stop || carried_.ended) continue;
     }
     i = Step(s, i, n, buf, o, out);
   }
   Emit(std::string_view(buf, static_cast<std::size_t>(o - buf)), out);
-  consumed_ += i;
-  return !ended_;
+  carried_.consumed += i;
+  return !carried_.ended;
 }
 
 std::size_t MengkeliFileConverter::FreshStart(std::string_view chunk, std::size_t from) const {
@@ -286,18 +286,13 @@ std::size_t MengkeliFileConverter::FreshStart(std::string_view chunk, std::size_
 }
 
 void MengkeliFileConverter::Adopt(StreamConverter& later) {
-  auto& l = static_cast<MengkeliFileConverter&>(later);  // a Fresh() of this one
-  state_ = l.state_;
-  ended_ = l.ended_;
-  spaceRun_ = l.spaceRun_;
-  word_ = std::move(l.word_);
-  consumed_ += l.consumed_;
+  AdoptCarried(carried_, later, &MengkeliFileConverter::carried_);
 }
 
 void MengkeliFileConverter::Finish(std::string& out) {
   char buf[8];
   char* o = buf;
-  switch (state_) {
+  switch (carried_.state) {
     case State::kAfterA1:
       *o++ = '\xA1';
       break;
@@ -305,12 +300,12 @@ void MengkeliFileConverter::Finish(std::string& out) {
       *o++ = '\xA3';
       break;
     case State::kUnitSecond:
-      word_.pop_back();  // a lead byte with no second byte
+      carried_.word.pop_back();  // a lead byte with no second byte
       break;
     case State::kByte:
       break;
   }
-  state_ = State::kByte;
+  carried_.state = State::kByte;
   FlushWord(buf, o, out);
 }
 

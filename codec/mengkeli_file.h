@@ -25,7 +25,7 @@ class MengkeliFileConverter final : public StreamConverter {
   // file's last byte is dropped; an 0xA1 or 0xA3 that was its last byte is
   // written by itself.
   void Finish(std::string& out) override;
-  std::uint64_t Consumed() const override { return consumed_; }
+  std::uint64_t Consumed() const override { return carried_.consumed; }
 
   // After a byte that ends words and is copied (not a space), when the byte
   // before it starts nothing that could take it: the pending word is
@@ -47,11 +47,14 @@ class MengkeliFileConverter final : public StreamConverter {
   // across calls) as ceil(k/3) spaces.
   void Emit(std::string_view bytes, std::string& out);
 
-  State state_ = State::kByte;
-  bool ended_ = false;
-  unsigned spaceRun_ = 0;  // spaces of the current run so far, modulo 3
-  std::uint64_t consumed_ = 0;
-  std::string word_;       // whole code units, except a lead byte in kUnitSecond
+  // What carries from one byte to the next; the buffers below are scratch.
+  struct Carried {
+    State state = State::kByte;
+    bool ended = false;
+    unsigned spaceRun = 0;  // spaces of the current run so far, modulo 3
+    std::uint64_t consumed = 0;
+    std::string word;       // whole code units, except a lead byte in kUnitSecond
+  } carried_;
   std::string wordOut_;    // the pending word's conversion, before the write pass
   std::unique_ptr<char[]> block_;  // a block's output, before the write pass
   std::unique_ptr<char[]> gathered_;  // the units of a word that goes on past a line feed

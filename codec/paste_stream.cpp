@@ -7,37 +7,37 @@
 namespace qorvel {
 
 bool PasteStream::Feed(std::string_view chunk, std::string& out) {
-  if (ended_) return false;
+  if (carried_.ended) return false;
   // An empty chunk may carry a null pointer, which memchr must not see.
   if (chunk.empty()) return true;
   std::string_view part = chunk;
   if (const void* nul = std::memchr(chunk.data(), 0, chunk.size())) {
     // The text ends here: convert what is left of it, to its very end.
     part = chunk.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - chunk.data()));
-    consumed_ += part.size() + 1;
-    ended_ = true;
-    carry_.append(part);
-    scan_(carry_, true, out);
-    carry_.clear();
+    carried_.consumed += part.size() + 1;
+    carried_.ended = true;
+    carried_.carry.append(part);
+    scan_(carried_.carry, true, out);
+    carried_.carry.clear();
     return false;
   }
-  consumed_ += part.size();
+  carried_.consumed += part.size();
   while (!part.empty()) {
-    if (carry_.empty()) {
+    if (carried_.carry.empty()) {
       const std::size_t n = scan_(part, false, out);
-      carry_.assign(part.substr(n));
+      carried_.carry.assign(part.substr(n));
       break;
     }
     // Bridge the bytes carried over with the start of this chunk.
-    const std::size_t old = carry_.size();
+    const std::size_t old = carried_.carry.size();
     const std::size_t take = std::min(part.size(), kPasteBridge);
-    carry_.append(part.substr(0, take));
-    const std::size_t n = scan_(carry_, false, out);
+    carried_.carry.append(part.substr(0, take));
+    const std::size_t n = scan_(carried_.carry, false, out);
     if (n >= old) {
       part.remove_prefix(n - old);
-      carry_.clear();
+      carried_.carry.clear();
     } else {
-      carry_.erase(0, n);
+      carried_.carry.erase(0, n);
       part.remove_prefix(take);
     }
   }
@@ -45,8 +45,8 @@ bool PasteStream::Feed(std::string_view chunk, std::string& out) {
 }
 
 void PasteStream::Finish(std::string& out) {
-  if (!ended_ && !carry_.empty()) scan_(carry_, true, out);
-  carry_.clear();
+  if (!carried_.ended && !carried_.carry.empty()) scan_(carried_.carry, true, out);
+  carried_.carry.clear();
 }
 
 std::size_t PasteStream::FreshStart(std::string_view chunk, std::size_t from) const {
@@ -58,10 +58,9 @@ std::unique_ptr<StreamConverter> PasteStream::Fresh() const {
 }
 
 void PasteStream::Adopt(StreamConverter& later) {
-  auto& l = static_cast<PasteStream&>(later);  // a Fresh() of this one
-  carry_ = std::move(l.carry_);
-  ended_ = l.ended_;
-  consumed_ += l.consumed_;
+  // The paste codes share this class; their scans tell them apart.
+  AdoptCarried(carried_, later, &PasteStream::carried_,
+               [this](const PasteStream& l) { return l.scan_ == scan_ && l.freshStart_ == freshStart_; });
 }
 
 }  // namespace qorvel

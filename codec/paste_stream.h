@@ -34,7 +34,7 @@ class PasteStream final : public StreamConverter {
       : scan_(scan), freshStart_(freshStart) {}
   bool Feed(std::string_view chunk, std::string& out) override;
   void Finish(std::string& out) override;
-  std::uint64_t Consumed() const override { return consumed_; }
+  std::uint64_t Consumed() const override { return carried_.consumed; }
   std::size_t FreshStart(std::string_view chunk, std::size_t from) const override;
   std::unique_ptr<StreamConverter> Fresh() const override;
   void Adopt(StreamConverter& later) override;
@@ -42,9 +42,11 @@ class PasteStream final : public StreamConverter {
  private:
   ResumableScan scan_;
   FreshStartScan freshStart_;
-  std::string carry_;  // bytes not yet converted, fewer than kPasteBridge
-  std::uint64_t consumed_ = 0;
-  bool ended_ = false;
+  struct Carried {
+    std::string carry;  // bytes not yet converted, fewer than kPasteBridge
+    std::uint64_t consumed = 0;
+    bool ended = false;
+  } carried_;
 };
 
 }  // namespace qorvel

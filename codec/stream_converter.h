@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace qorvel {
 
@@ -48,6 +50,26 @@ class StreamConverter {
   // following this one's from a fresh start; its bytes count as taken here.
   virtual void Adopt(StreamConverter& /*later*/) {}
 };
+
+// For Adopt: a converter that can be cut keeps everything that carries from
+// one byte to the next in one struct with a `consumed` count, and Adopt moves
+// that struct whole from `later`, so that a field added to it later cannot be
+// left behind by the two-converter path. `later` must be of the same code
+// (the same class and, where one class serves several codes, `sameCode`): a
+// converter of another code is refused, not misread.
+template <class Conv, class Carried, class SameCode>
+void AdoptCarried(Carried& mine, StreamConverter& later, Carried Conv::*carried, SameCode sameCode) {
+  auto* same = dynamic_cast<Conv*>(&later);
+  if (!same || !sameCode(*same))
+    throw std::invalid_argument("a converter can only go on as a fresh converter of its own code");
+  const std::uint64_t before = mine.consumed;
+  mine = std::move(same->*carried);
+  mine.consumed += before;
+}
+template <class Conv, class Carried>
+void AdoptCarried(Carried& mine, StreamConverter& later, Carried Conv::*carried) {
+  AdoptCarried(mine, later, carried, [](const Conv&) { return true; });
+}
 
 // Runs the sequence above in one thread (the driver runs the two halves on
 // two): converts `chunk` cut at its fresh start `at`.

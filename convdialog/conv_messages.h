@@ -10,3 +10,5 @@ inline constexpr char kConvMsgSameFile[] = "不能转换：输出文件就是输
 inline constexpr char kConvMsgReadError[] = "读文件错误：转换没有完成，输出文件没有改变。";
 // Writing the output failed (a full disk, for example).
 inline constexpr char kConvMsgWriteError[] = "写文件错误：转换没有完成，输出文件没有改变。";
+// Anything else stopped the conversion (the machine ran out of memory, say).
+inline constexpr char kConvMsgUnexpected[] = "转换失败：转换没有完成，输出文件没有改变。";

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <algorithm>
+#include <exception>
+#include <new>
 
 #include "convdialog/conv_dialog.h"
 #include "convdialog/conv_messages.h"
@@ -43,59 +45,49 @@ class CDialogProgress final : public qorvel::ProgressSink {
 CConversionRun::CConversionRun(CConvDialog& dlg, const QString& strInput, const QString& strOutput)
     : m_dlg(dlg), m_inPath(FilePath(strInput)), m_outPath(FilePath(strOutput)) {}
 
-bool CConversionRun::RefuseSameFile() {
+template <class Fn>
+bool CConversionRun::Step(std::string_view failText, Fn fn, std::string_view readFailText) {
   try {
-    qorvel::RefuseSameFile(m_inPath, m_outPath);
+    fn();
+    return true;
   } catch (const IoError& e) {
-    Fail(kConvMsgSameFile, e);
-    return false;
+    const bool read = e.kind() == IoError::Kind::ReadInput && !readFailText.empty();
+    Fail(read ? readFailText : failText, e.what());
+  } catch (const CRunStopped&) {
+    Close();  // the dialog is gone: no message, and no temporary file left
+  } catch (const std::bad_alloc&) {
+    Fail(kConvMsgUnexpected, "out of memory");
+  } catch (const std::exception& e) {
+    Fail(kConvMsgUnexpected, e.what());
+  } catch (...) {
+    Fail(kConvMsgUnexpected, "unknown error");
   }
-  return true;
+  return false;
+}
+
+bool CConversionRun::RefuseSameFile() {
+  return Step(kConvMsgSameFile, [&] { qorvel::RefuseSameFile(m_inPath, m_outPath); });
 }
 
 bool CConversionRun::CountInput(std::string_view failText) {
-  try {
+  return Step(failText, [&] {
     const qorvel::InputFile in(m_inPath);
     m_nInputSize = in.Size().value_or(0);
-  } catch (const IoError& e) {
-    Fail(failText, e);
-    return false;
-  }
-  return true;
+  });
 }
 
 bool CConversionRun::OpenInput(std::string_view failText) {
-  try {
-    m_in.emplace(m_inPath);
-  } catch (const IoError& e) {
-    Fail(failText, e);
-    return false;
-  }
-  return true;
+  return Step(failText, [&] { m_in.emplace(m_inPath); });
 }
 
 bool CConversionRun::OpenOutput(std::string_view failText) {
-  try {
-    m_out.emplace(m_outPath);
-  } catch (const IoError& e) {
-    Fail(failText, e);
-    return false;
-  }
-  return true;
+  return Step(failText, [&] { m_out.emplace(m_outPath); });
 }
 
 bool CConversionRun::Convert(StreamConverter& converter) {
   CDialogProgress progress(m_dlg);
-  try {
-    qorvel::RunConversion(*m_in, converter, *m_out, &progress);
-  } catch (const IoError& e) {
-    Fail(e.kind() == IoError::Kind::ReadInput ? kConvMsgReadError : kConvMsgWriteError, e);
-    return false;
-  } catch (const CRunStopped&) {
-    Close();  // the dialog is gone: no message, and no temporary file left
-    return false;
-  }
-  return true;
+  return Step(kConvMsgWriteError, [&] { qorvel::RunConversion(*m_in, converter, *m_out, &progress); },
+              kConvMsgReadError);
 }
 
 bool CConversionRun::Commit() {
@@ -103,12 +95,7 @@ bool CConversionRun::Commit() {
     Close();
     return false;
   }
-  try {
-    m_out->Commit();
-  } catch (const IoError& e) {
-    Fail(kConvMsgWriteError, e);
-    return false;
-  }
+  if (!Step(kConvMsgWriteError, [&] { m_out->Commit(); })) return false;
   Close();
   m_dlg.SetProgressPos(m_dlg.GetProgressMax());  // the whole file is done
   return true;
@@ -119,10 +106,10 @@ void CConversionRun::Close() {
   m_in.reset();
 }
 
-void CConversionRun::Fail(std::string_view firstLine, const IoError& error) {
+void CConversionRun::Fail(std::string_view firstLine, const char* reason) {
   // Nothing stays open (and no temporary file stays behind) while the
   // message is on the screen, and the bar shows that nothing was done.
   Close();
   m_dlg.SetProgressPos(0);
-  m_dlg.ShowMessage(std::string(firstLine) + "\n\n" + QString::fromLocal8Bit(error.what()).toStdString());
+  m_dlg.ShowMessage(std::string(firstLine) + "\n\n" + QString::fromLocal8Bit(reason).toStdString());
 }

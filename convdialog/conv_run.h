@@ -58,8 +58,13 @@ class CConversionRun {
   bool Commit();
 
  private:
+  // Runs one step of the run. Its failures are shown headed by `failText`
+  // (by `readFailText`, when given, for a read error), and any unexpected
+  // one (out of memory, say) by the message for those; each ends the run.
+  template <class Fn>
+  bool Step(std::string_view failText, Fn fn, std::string_view readFailText = {});
   void Close();
-  void Fail(std::string_view firstLine, const qorvel::IoError& error);
+  void Fail(std::string_view firstLine, const char* reason);
 
   CConvDialog& m_dlg;
   std::string m_inPath;

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <exception>
 #include <memory>
-#include <thread>
 #include <utility>
 
 #include "fileio/channel.h"
+#include "fileio/helper_thread.h"
 
 namespace qorvel {
 namespace {
@@ -29,11 +29,12 @@ class ReadAhead {
  public:
   explicit ReadAhead(InputFile& in) : in_(in) {
     for (int k = 0; k < kBuffers; ++k) empty_.Push(InputBuffer{});
-    if (in.Size()) thread_ = std::thread([this] { Run(); });
+    // Without a thread of its own the caller reads each chunk in turn.
+    if (in.Size()) thread_.Start([this] { Run(); });
   }
   ~ReadAhead() {
     empty_.Close();
-    if (thread_.joinable()) thread_.join();
+    thread_.Join();
   }
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
@@ -41,7 +42,7 @@ class ReadAhead {
   // The next chunk of input, empty at the end. Throws or rethrows a read
   // error.
   InputBuffer Next() {
-    if (thread_.joinable()) return full_.Pop().value_or(InputBuffer{nullptr, 0});
+    if (thread_.Running()) return full_.Pop().value_or(InputBuffer{nullptr, 0});
     InputBuffer buffer = empty_.Pop().value();
     buffer.size = in_.Read(buffer.bytes.get(), kChunk);
     return buffer;
@@ -65,18 +66,18 @@ class ReadAhead {
 
   InputFile& in_;
   Channel<InputBuffer> empty_, full_;
-  std::thread thread_;
+  HelperThread thread_;
 };
 
 class WriteBehind {
  public:
-  explicit WriteBehind(AtomicOutput& out) {
+  explicit WriteBehind(AtomicOutput& out) : out_(out) {
     for (int k = 0; k < kBuffers; ++k) empty_.Push(std::string{});
-    thread_ = std::thread([this, &out] { Run(out); });
+    thread_.Start([this] { Run(); });  // or the caller writes each block itself
   }
   ~WriteBehind() {
     full_.Close();
-    thread_.join();
+    thread_.Join();
   }
   WriteBehind(const WriteBehind&) = delete;
   WriteBehind& operator=(const WriteBehind&) = delete;
@@ -84,20 +85,26 @@ class WriteBehind {
   // Queues the bytes of `text` and gives back an empty buffer in its place,
   // waiting for one if need be. Rethrows a write error.
   void Hand(std::string& text) {
+    if (!thread_.Running()) {
+      out_.Write(text);
+      text.clear();
+      return;
+    }
     std::string next = empty_.Pop().value();  // only a write error closes it
     full_.Push(std::exchange(text, std::move(next)));
   }
   // Waits until every queued byte is written. Rethrows a write error.
   void Drain() {
+    if (!thread_.Running()) return;
     full_.Close();
     for (int k = 0; k < kBuffers; ++k) empty_.Pop().value();
   }
 
  private:
-  void Run(AtomicOutput& out) {
+  void Run() {
     try {
       while (auto text = full_.Pop()) {
-        out.Write(*text);
+        out_.Write(*text);
         text->clear();
         empty_.Push(std::move(*text));
       }
@@ -107,8 +114,9 @@ class WriteBehind {
     }
   }
 
+  AtomicOutput& out_;
   Channel<std::string> full_, empty_;
-  std::thread thread_;
+  HelperThread thread_;
 };
 
 // The later part of a chunk, cut at a fresh start, is converted on a thread
@@ -135,14 +143,16 @@ class LaterPart {
     std::exception_ptr error;
   };
 
-  LaterPart() : thread_([this] { Run(); }) {}
+  LaterPart() { thread_.Start([this] { Run(); }); }
   ~LaterPart() {
     jobs_.Close();
-    thread_.join();
+    thread_.Join();
   }
   LaterPart(const LaterPart&) = delete;
   LaterPart& operator=(const LaterPart&) = delete;
 
+  // False when the thread could not be started: nothing is cut then.
+  bool Running() const { return thread_.Running(); }
   // Starts converting `text` with `conv` into `out` (emptied first).
   void Start(std::unique_ptr<StreamConverter> conv, std::string_view text, std::string out) {
     out.clear();
@@ -153,7 +163,7 @@ class LaterPart {
   void Abandon() noexcept {
     try {
       done_.Pop();
-    } catch (...) {  // only a job's own failure, dropped with it
+    } catch (...) {  // the job failed, or could not be handed back: dropped either way
     }
   }
   // The started job, done. Rethrows its failure.
@@ -165,18 +175,22 @@ class LaterPart {
 
  private:
   void Run() {
-    while (auto job = jobs_.Pop()) {
-      try {
-        job->more = job->conv->Feed(job->text, job->out);
-      } catch (...) {
-        job->error = std::current_exception();
+    try {
+      while (auto job = jobs_.Pop()) {
+        try {
+          job->more = job->conv->Feed(job->text, job->out);
+        } catch (...) {
+          job->error = std::current_exception();
+        }
+        done_.Push(std::move(*job));
       }
-      done_.Push(std::move(*job));
+    } catch (...) {  // no memory left to hand the job back: the waiter fails
+      done_.Fail(std::current_exception());
     }
   }
 
   Channel<Job> jobs_, done_;
-  std::thread thread_;
+  HelperThread thread_;
 };
 
 // Where to cut `chunk` for a second converter, or npos.
@@ -201,7 +215,7 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
   WriteBehind writer(out);
   ReadAhead reader(in);
   std::unique_ptr<LaterPart> later;
-  const bool cutting = !progress || total >= kCutWithProgressFrom;
+  bool cutting = !progress || total >= kCutWithProgressFrom;
   if (progress) progress->OnProgress(0, total);
   const auto taken = [&](std::size_t n) {
     read += n;
@@ -226,10 +240,16 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
     const std::string_view chunk(buffer.bytes.get(), buffer.size);
     const std::size_t cut = cutting ? CutPoint(conv, chunk) : std::string_view::npos;
     std::unique_ptr<StreamConverter> fresh = cut == std::string_view::npos ? nullptr : conv.Fresh();
+    if (fresh && !later) {
+      later = std::make_unique<LaterPart>();
+      if (!later->Running()) {  // no second thread: every chunk in one piece
+        cutting = false;
+        fresh = nullptr;
+      }
+    }
     if (!fresh) {
       feed(chunk);
     } else {
-      if (!later) later = std::make_unique<LaterPart>();
       later->Start(std::move(fresh), chunk.substr(cut), std::move(laterOut));
       try {
         feed(chunk.substr(0, cut));

@@ -55,6 +55,17 @@ std::string ResolveLinks(const std::string& path) {
   return current;
 }
 
+// The rename is durable only once the folder that holds the new name is on
+// disk too. A file system that cannot sync a folder (EINVAL) keeps its names
+// its own way.
+int SyncFolderOf(const std::string& path) {
+  const int fd = open(DirName(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int err = fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+  close(fd);
+  return err;
+}
+
 }  // namespace
 
 std::string ErrnoText(int err) { return std::strerror(err); }
@@ -115,22 +126,16 @@ AtomicOutput::AtomicOutput(const std::string& path) {
   if (exists && access(target_.c_str(), W_OK) != 0)
     throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
   std::string temp = DirName(target_) + "/." + BaseName(target_) + ".XXXXXX";
-  fd_ = tempFile_.Create(temp);
+  // A new file gets the mode any new file gets here (the umask applied by
+  // the kernel as the file is created); a replaced file keeps its mode.
+  fd_ = tempFile_.Create(temp, 0666);
   if (fd_ < 0) throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
   owned_ = true;
   temp_ = temp;
-  replacing_ = exists;
-  if (exists) ReleaseCachedPages(target_);
-  // The new file gets the old file's mode, or the usual mode for a new file.
-  mode_t mode = 0;
   if (exists) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
+    fchmod(fd_, st.st_mode & 07777);
+    ReleaseCachedPages(target_);
   }
-  fchmod(fd_, mode);
 }
 
 AtomicOutput::~AtomicOutput() {
@@ -163,17 +168,19 @@ void AtomicOutput::Write(std::string_view bytes) {
 }
 
 void AtomicOutput::StartWriteback() {
-  // Only a file that replaces another: the file system writes it out before
-  // the rename over the old file returns, so starting that as the bytes come
-  // spreads the work over the run instead of stalling at the end. A new file
-  // is left to the kernel's usual writeback. A hint only: a real write error
-  // still shows at close or rename.
-  if (!replacing_ || written_ - writebackFrom_ < kWritebackStep) return;
+  // Commit waits for the file to reach the disk before the rename; starting
+  // that as the bytes come spreads the work over the run instead of stalling
+  // at the end. A hint only: a real write error still shows at the sync.
+  if (temp_.empty() || written_ - writebackFrom_ < kWritebackStep) return;
   sync_file_range(fd_, static_cast<off_t>(writebackFrom_), static_cast<off_t>(written_ - writebackFrom_),
                   SYNC_FILE_RANGE_WRITE);
   writebackFrom_ = written_;
 }
 
+// A replaced file must survive a crash: its bytes (and its mode) are synced
+// before the rename, so that the name never points at a file the disk does
+// not hold yet, and the folder after it, so that the rename itself is kept.
+// After a crash the target holds the old bytes or the new ones, whole.
 void AtomicOutput::Commit() {
   if (committed_) return;
   const auto fail = [this](int err) {
@@ -184,14 +191,23 @@ void AtomicOutput::Commit() {
   if (owned_) {
     const int fd = fd_;
     fd_ = -1;
-    if (close(fd) != 0) {
-      const int err = errno;
+    // A full disk may show only here, when the file system allocates late.
+    const int synced = temp_.empty() || fsync(fd) == 0 ? 0 : errno;
+    if (close(fd) != 0 || synced != 0) {
+      const int err = synced ? synced : errno;
       fail(err);
     }
   }
-  if (!temp_.empty() && rename(temp_.c_str(), target_.c_str()) != 0) fail(errno);
-  tempFile_.Release();
-  temp_.clear();
+  if (!temp_.empty()) {
+    if (rename(temp_.c_str(), target_.c_str()) != 0) fail(errno);
+    tempFile_.Release();
+    temp_.clear();
+    if (const int err = SyncFolderOf(target_)) {
+      committed_ = true;  // the new file is in place; only its name may not last a crash
+      throw IoError(IoError::Kind::WriteOutput,
+                    "cannot sync the folder of " + Quoted(name_) + " (the file is written): " + ErrnoText(err));
+    }
+  }
   committed_ = true;
 }
 

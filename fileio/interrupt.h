@@ -45,9 +45,12 @@ class InterruptibleTempFile {
   InterruptibleTempFile(const InterruptibleTempFile&) = delete;
   InterruptibleTempFile& operator=(const InterruptibleTempFile&) = delete;
 
-  // Creates the file; `pattern` becomes its name. The open descriptor, or
-  // -1 with errno set.
-  int Create(std::string& pattern);
+  // Creates the file; `pattern` becomes its name. On POSIX the file gets
+  // `mode` as open(2) gives it, less the process's umask, which is thus
+  // applied without being read (umask() can only be read by changing it, a
+  // process-wide change that other threads would see). The open descriptor,
+  // or -1 with errno set.
+  int Create(std::string& pattern, unsigned mode = 0600);
   // Takes the name off the list: call it once the file has been renamed
   // into place or removed.
   void Release() noexcept;

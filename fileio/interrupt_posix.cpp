@@ -1,9 +1,12 @@
 #include "fileio/interrupt.h"
 
+#include <errno.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <pthread.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <string>
@@ -76,12 +79,22 @@ void InstallInterruptCleanup() {
   }
 }
 
-int InterruptibleTempFile::Create(std::string& pattern) {
+int InterruptibleTempFile::Create(std::string& pattern, unsigned mode) {
   Release();
   const SignalsHeld held;
-  const int fd = mkstemp(pattern.data());
-  if (fd >= 0) slot_ = List(pattern);
-  return fd;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    FillTempName(pattern, static_cast<unsigned long long>(now.tv_nsec) ^
+                              (static_cast<unsigned long long>(now.tv_sec) << 30) ^
+                              (static_cast<unsigned long long>(getpid()) << 44));
+    const int fd = open(pattern.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd >= 0) slot_ = List(pattern);
+    return fd;
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 void InterruptibleTempFile::Release() noexcept {

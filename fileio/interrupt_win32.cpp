@@ -47,24 +47,17 @@ int List(const std::wstring& name) {
 // A name that no other run picks at the same moment: the process id, a
 // per-process counter and the clock, as letters and digits.
 void FillRandom(std::string& pattern) {
-  static std::atomic<unsigned> counter{0};
   LARGE_INTEGER clock;
   QueryPerformanceCounter(&clock);
-  unsigned long long x = static_cast<unsigned long long>(clock.QuadPart) ^
-                         (static_cast<unsigned long long>(GetCurrentProcessId()) << 32) ^
-                         (static_cast<unsigned long long>(counter.fetch_add(1)) * 0x9E3779B97F4A7C15ull);
-  static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  for (std::size_t i = pattern.size() - 6; i < pattern.size(); ++i) {
-    x = x * 6364136223846793005ull + 1442695040888963407ull;
-    pattern[i] = kChars[(x >> 33) % 36];
-  }
+  FillTempName(pattern, static_cast<unsigned long long>(clock.QuadPart) ^
+                            (static_cast<unsigned long long>(GetCurrentProcessId()) << 32));
 }
 
 }  // namespace
 
 void InstallInterruptCleanup() { SetConsoleCtrlHandler(HandleControl, TRUE); }
 
-int InterruptibleTempFile::Create(std::string& pattern) {
+int InterruptibleTempFile::Create(std::string& pattern, unsigned /*mode*/) {
   Release();
   for (int attempt = 0; attempt < 100; ++attempt) {
     FillRandom(pattern);

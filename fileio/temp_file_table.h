@@ -12,8 +12,23 @@
 #include <atomic>
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 namespace qorvel {
+
+// Replaces the six characters at the end of `pattern` ("XXXXXX") with a name
+// drawn from `seed` (a clock, the process id) and a counter of this process:
+// the caller creates the file exclusively and draws again when one of that
+// name is there already.
+inline void FillTempName(std::string& pattern, unsigned long long seed) {
+  static std::atomic<unsigned> counter{0};
+  unsigned long long x = seed ^ (static_cast<unsigned long long>(counter.fetch_add(1)) * 0x9E3779B97F4A7C15ull);
+  static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (std::size_t i = pattern.size() - 6; i < pattern.size(); ++i) {
+    x = x * 6364136223846793005ull + 1442695040888963407ull;
+    pattern[i] = kChars[(x >> 33) % 36];
+  }
+}
 
 template <class Char, std::size_t kMaxPath>
 class TempFileTable {

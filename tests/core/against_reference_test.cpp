@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -136,6 +137,14 @@ TEST(CodecsAgainstReference, RandomInputsWholeAndInChunks) {
     for (int round = 0; round < 4; ++round) {
       ExpectAsReference(codec, RandomInput(rng, alphabet, 30000, round % 2 == 1), rng, {0, 13, 5000});
       if (HasFatalFailure()) return;
+    }
+    // Going on as a converter of another code is refused, not misread.
+    if (const auto conv = codec.make(); conv->Fresh()) {
+      for (const Codec& other : Codecs()) {
+        if (&other != &codec) {
+          EXPECT_THROW(conv->Adopt(*other.make()), std::invalid_argument) << other.name;
+        }
+      }
     }
   }
 }
