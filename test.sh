@@ -2,7 +2,8 @@
 # Installs what is missing, builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer, fuzzes every converter and the layout for a
 # short bounded time (FUZZ_SECONDS, default 20 per code and for the layout),
-# runs every test through ctest, and checks the .deb with lintian.
+# runs every test through ctest, checks the .deb with lintian, and runs
+# qorvel under faults.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
@@ -27,3 +28,7 @@ ctest --output-on-failure -j"$(nproc)"
 
 # The Debian package: release build, cpack and lintian.
 cd "$OLDPWD" && scripts/check-deb.sh
+
+# qorvel under faults (strace, address-space limits), on the release build:
+# the sanitizers' reservations leave no room for such limits.
+tests/cli/fault_test.sh build/release/cli/qorvel

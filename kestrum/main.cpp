@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "kestrum/kestrum_app.h"
+#include "platform/application.h"
 #include "platform/translations.h"
 
 int main(int argc, char** argv) {
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
                stdout);
     return 0;
   }
-  QApplication app(argc, argv);
+  qorvel::platform::Application app(argc, argv, QStringLiteral("Kestrum"));
   qorvel::platform::InstallQtTranslations(app);
   CKestrumApp theApp;
   theApp.InitInstance();

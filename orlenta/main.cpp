@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "orlenta/orlenta_app.h"
+#include "platform/application.h"
 #include "platform/translations.h"
 
 int main(int argc, char** argv) {
@@ -17,7 +18,7 @@ int main(int argc, char** argv) {
                stdout);
     return 0;
   }
-  QApplication app(argc, argv);
+  qorvel::platform::Application app(argc, argv, QStringLiteral("Orlenta"));
   qorvel::platform::InstallQtTranslations(app);
   COrlentaApp theApp;
   theApp.InitInstance();

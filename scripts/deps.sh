@@ -13,7 +13,7 @@ packages=(
   lintian
   clang-16 lld-16 wasi-libc libc++-16-dev-wasm32 libc++abi-16-dev-wasm32 libclang-rt-16-dev-wasm32
   nodejs chromium
-  mingw-w64 wine wine64 googletest zip man-db bsdextrautils
+  mingw-w64 wine wine64 googletest zip man-db bsdextrautils strace
 )
 
 missing=()

@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/application.h"
 #include "platform/translations.h"
 #include "velmar/render.h"
+#include "velmar/resource.h"
 #include "velmar/velmar_app.h"
 
 namespace {
@@ -42,7 +44,7 @@ int main(int argc, char** argv) {
     return velmar::RunRender(QApplication::arguments().mid(1));
   }
 
-  QApplication app(argc, argv);
+  qorvel::platform::Application app(argc, argv, QString::fromUtf8(kMessageCaption));
   qorvel::platform::InstallQtTranslations(app);
   CVelmarApp theApp;
   QStringList files;

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
+#include <new>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -249,6 +250,8 @@ bool CVelmarView::AppendTextFile(const QString& path) {
       if (stop != end) break;
     }
   } catch (const qorvel::IoError&) {
+    return false;
+  } catch (const std::bad_alloc&) {  // a file larger than memory: as unreadable, the text unchanged
     return false;
   }
   g_strSource += text;

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# qorvel's output under faults, on a build without sanitizers (they reserve
+# terabytes of address space, so no address-space limit can apply to them):
+#  - strace shows the output's data synced before the rename over the old
+#    file, and its folder synced after it;
+#  - under address-space limits from tight to comfortable, every code and
+#    the layout on a multi-chunk input either write the right bytes (exit 0)
+#    or exit 1 with a message; they never abort, never leave a temporary
+#    file, never change the existing output.
+#   tests/cli/fault_test.sh PATH/TO/qorvel
+set -euo pipefail
+qorvel=$(realpath "$1")
+cd "$(dirname "$0")/../.."
+samples=$PWD/samples
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+cd "$dir"
+failures=0
+fail() { echo "fault_test: $*" >&2; failures=$((failures + 1)); }
+
+# 3 MB of running text of every sample, so that chunks are cut for the
+# second converter, and the same with random bytes.
+while [ "$(stat -c %s text.txt 2>/dev/null || echo 0)" -lt 3000000 ]; do cat "$samples"/*_sample.txt >>text.txt; done
+head -c 3100000 /dev/urandom | tr -d '\000' >bytes.txt
+head -c 3000000 bytes.txt >random.txt
+
+# Durable replace.
+echo old >out.txt
+strace -f -o trace.txt -e trace=fsync,fdatasync,rename,renameat,renameat2,openat \
+  "$qorvel" convert --from mengkeli -o out.txt text.txt
+order=$(grep -oE '(fsync|fdatasync|rename[a-z0-9]*)\(' trace.txt | tr -d '(' | tr '\n' ' ')
+case $order in
+  *sync\ rename*\ *sync*) ;;
+  *) fail "expected a sync, the rename, then a sync; saw: $order" ;;
+esac
+grep -qE 'openat\(AT_FDCWD, "\.", [^)]*O_DIRECTORY' trace.txt || fail "the output's folder was not opened to be synced"
+
+# Address-space limits.
+run() {  # LIMIT_KB NAME ARGS...: one limited run of qorvel against want.txt
+  local limit=$1 name=$2
+  shift 2
+  echo old >out.txt
+  set +e
+  (ulimit -v "$limit" && exec "$qorvel" "$@" -o out.txt) 2>err.txt
+  local rc=$?
+  set -e
+  case $rc in
+    0) cmp -s out.txt want.txt || fail "$name at ${limit} KB: exit 0 with other bytes" ;;
+    1) [ -s err.txt ] || fail "$name at ${limit} KB: exit 1 without a message"
+       [ "$(cat out.txt)" = old ] || fail "$name at ${limit} KB: the old output changed" ;;
+    *) fail "$name at ${limit} KB: exit $rc: $(head -c 300 err.txt)" ;;
+  esac
+  if ls -A | grep -q '^\.out\.txt\.'; then
+    fail "$name at ${limit} KB: a temporary file was left"
+    rm -f .out.txt.*
+  fi
+  echo "$rc" >>codes.txt
+}
+modes=()
+while IFS=$'\t' read -r code _; do modes+=("convert --from $code"); done < <("$qorvel" convert --list)
+modes+=("layout")
+for input in text.txt random.txt; do
+  for mode in "${modes[@]}"; do
+    # shellcheck disable=SC2086
+    "$qorvel" $mode -o want.txt "$input" 2>/dev/null
+    for limit in 10000 14000 18000 22000 26000 30000 40000 60000 100000; do
+      # shellcheck disable=SC2086
+      run "$limit" "$mode on $input" $mode "$input"
+    done
+  done
+done
+# The matrix must have reached both ends: some runs fit, some did not.
+grep -q '^0$' codes.txt || fail "no run fitted in the limits"
+grep -q '^1$' codes.txt || fail "every run fitted: the limits never bit"
+
+if ((failures)); then
+  echo "fault_test: $failures failures" >&2
+  exit 1
+fi
+echo "fault_test: durable replace and $(wc -l <codes.txt) limited runs ($(grep -c '^1$' codes.txt) out of memory) as expected"
