@@ -1,6 +1,5 @@
 #include "convdialog/conv_run.h"
 
-#include <QFile>
 #include <algorithm>
 #include <exception>
 #include <new>
@@ -8,19 +7,12 @@
 #include "convdialog/conv_dialog.h"
 #include "convdialog/conv_messages.h"
 #include "fileio/progress.h"
+#include "platform/file_names.h"
 
 using qorvel::IoError;
 using qorvel::StreamConverter;
 
 namespace {
-
-// A path from an edit as the file system spells it. The dialogs name files
-// only: "-" is a file called "-", not standard input or output.
-std::string FilePath(const QString& path) {
-  std::string bytes = QFile::encodeName(path).toStdString();
-  if (qorvel::IsStdStream(bytes)) bytes = "./" + bytes;
-  return bytes;
-}
 
 // Thrown out of a progress report once the user has closed the dialog.
 struct CRunStopped {};
@@ -43,7 +35,7 @@ class CDialogProgress final : public qorvel::ProgressSink {
 }  // namespace
 
 CConversionRun::CConversionRun(CConvDialog& dlg, const QString& strInput, const QString& strOutput)
-    : m_dlg(dlg), m_inPath(FilePath(strInput)), m_outPath(FilePath(strOutput)) {}
+    : m_dlg(dlg), m_inPath(qorvel::platform::FileNameBytes(strInput)), m_outPath(qorvel::platform::FileNameBytes(strOutput)) {}
 
 template <class Fn>
 bool CConversionRun::Step(std::string_view failText, Fn fn, std::string_view readFailText) {

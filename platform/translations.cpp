@@ -15,8 +15,13 @@ QLocale QtTextLocale(const QLocale& system) {
 bool InstallQtTranslations(QCoreApplication& app, const QLocale& system) {
   auto* translator = new QTranslator(&app);
   // qtbase holds the texts of the widgets, the standard dialogs and printing.
-  if (!translator->load(QtTextLocale(system), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+  // Windows has no system copy of them: the programs carry the Chinese one.
+#ifdef Q_OS_WIN
+  const QString folder = QStringLiteral(":/qt-translations");
+#else
+  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#endif
+  if (!translator->load(QtTextLocale(system), QStringLiteral("qtbase"), QStringLiteral("_"), folder) ||
       !QCoreApplication::installTranslator(translator)) {
     delete translator;
     return false;

@@ -25,7 +25,10 @@ configure=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DFEATURE
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF -DINPUT_opengl=no)
 for f in "${features[@]}"; do configure+=("-DFEATURE_$f=OFF"); done
 for l in "${systemlibs[@]}"; do configure+=("-DFEATURE_system_$l=OFF"); done
-key=$(printf '%s\n' "$version" "${configure[@]}" "$(cat "$0")" | sha256sum | cut -c1-12)
+# Raise `recipe` when the way of building changes (the wintab shim, say):
+# editing this script otherwise keeps the cache.
+recipe=1
+key=$(printf '%s\n' "$version" "${configure[@]}" "recipe $recipe" | sha256sum | cut -c1-12)
 
 cache=${QORVEL_CACHE:-$HOME/.cache/qorvel}
 prefix=$cache/qt-$upstream-mingw-$key

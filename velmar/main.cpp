@@ -38,8 +38,11 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--render") == 0 || std::strncmp(argv[i], "--render=", 9) == 0) render = true;
   if (render) {
-    // The picture is drawn without a window: no display is needed.
+    // The picture is drawn without a window: no display is needed. (Windows
+    // always has its desktop, and its build carries only that platform.)
+#ifndef Q_OS_WIN
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     QApplication app(argc, argv);
     return velmar::RunRender(QApplication::arguments().mid(1));
   }

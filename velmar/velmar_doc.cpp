@@ -6,6 +6,7 @@
 #include <QPrinter>
 
 #include "fileio/files.h"
+#include "platform/file_names.h"
 #include "platform/ui.h"
 #include "velmar/text_store.h"
 #include "velmar/command_table.h"
@@ -99,8 +100,7 @@ bool CVelmarDoc::DoSaveAs() {
 }
 
 bool CVelmarDoc::DoSave(const QString& path) {
-  std::string name = QFile::encodeName(path).toStdString();
-  if (qorvel::IsStdStream(name)) name = "./" + name;
+  const std::string name = qorvel::platform::FileNameBytes(path);
   try {
     qorvel::WriteAll(name, g_strSource);
   } catch (const qorvel::IoError& e) {

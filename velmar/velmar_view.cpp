@@ -19,6 +19,7 @@
 #include "layout/layout.h"
 #include "platform/clipboard.h"
 #include "platform/cp936.h"
+#include "platform/file_names.h"
 #include "platform/ui.h"
 #include "velmar/line_height_dlg.h"
 #include "velmar/menus.h"
@@ -232,8 +233,7 @@ void CVelmarView::OnContextMenu(QWidget*, QPoint point) {
 
 bool CVelmarView::AppendTextFile(const QString& path) {
   if (path.isEmpty()) return false;
-  std::string name = QFile::encodeName(path).toStdString();
-  if (qorvel::IsStdStream(name)) name = "./" + name;  // a file named "-"
+  const std::string name = qorvel::platform::FileNameBytes(path);
   std::string text;
   try {
     qorvel::InputFile file(name);
