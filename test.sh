@@ -25,6 +25,8 @@ ctest --output-on-failure -j"$(nproc)"
 
 # qorvel.exe, cross-built with mingw-w64, under Wine against the Linux build.
 "$OLDPWD/scripts/windows-test.sh" "$PWD/cli/qorvel"
+# The desktop programs' code page 936 on Windows (Wine's table) against ICU's.
+"$OLDPWD/scripts/windows-cp936-check.sh"
 
 # The Debian package: release build, cpack and lintian.
 cd "$OLDPWD" && scripts/check-deb.sh

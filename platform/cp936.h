@@ -3,8 +3,10 @@
 // Unicode (clipboard, font and file names) or wants it (drawing text).
 // Everything else in the suite stays in bytes.
 //
-// The converter is ICU's "windows-936-2000", which maps the user-defined
-// area as Windows does (F8A1.. <-> U+E234..).
+// On Linux the converter is ICU's "windows-936-2000" (cp936_icu.cpp), which
+// maps the user-defined area as Windows does (F8A1.. <-> U+E234..); on
+// Windows it is the system's own code page 936 (cp936_win32.cpp), the table
+// the clipboard converts another program's text with.
 //   Decoding: a byte sequence that is not code page 936 becomes U+FFFD, one
 //   per bad sequence; nothing is dropped and nothing throws.
 //   Encoding: a character that code page 936 cannot hold becomes '?', as a
