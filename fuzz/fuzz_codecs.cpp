@@ -149,10 +149,10 @@ std::vector<Counts> counts;
 
 void PrintCounts() {
   const std::span<const qorvel::Codec> codecs = qorvel::Codecs();
-  std::string line = "fuzz_codecs: per code:", detail = "fuzz_codecs: spelled, long:";
+  std::string line = "fuzz_codecs: per code:", detail = "fuzz_codecs: spelled/long:";
   for (std::size_t c = 0; c < codecs.size(); ++c) {
     line += (c ? ", " : " ") + std::string(codecs[c].name) + " " + std::to_string(counts[c].all);
-    detail += (c ? ", " : " ") + std::string(codecs[c].name) + " " + std::to_string(counts[c].spelled) + " " +
+    detail += (c ? ", " : " ") + std::string(codecs[c].name) + " " + std::to_string(counts[c].spelled) + "/" +
               std::to_string(counts[c].long_);
   }
   std::fprintf(stderr, "%s\n%s\n", line.c_str(), detail.c_str());

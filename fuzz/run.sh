@@ -82,23 +82,23 @@ if ((${#codes[@]})); then
   for code in "${codes[@]}"; do logs+=("$build/logs/fuzz_codecs-$code.log"); done
   awk -v secs="$((secs * ${#codes[@]}))" -v order="${codes[*]}" '
     /^stat::number_of_executed_units:/ { runs += $2 }
-    /^fuzz_codecs: per code:/ || /^fuzz_codecs: spelled, long:/ {
-      spelled = $2 == "spelled,"
+    /^fuzz_codecs: per code:/ || /^fuzz_codecs: spelled\/long:/ {
+      spelled = $2 == "spelled/long:"
       sub(/^fuzz_codecs: [^:]*: /, "")
       n = split($0, parts, ", ")
       for (k = 1; k <= n; ++k) {
-        split(parts[k], f, " ")
+        split(parts[k], f, "[ /]")
         if (spelled) { sp[f[1]] += f[2]; lg[f[1]] += f[3] } else per[f[1]] += f[2]
       }
     }
     END {
       n = split(order, names, " ")
       line = sprintf("fuzz fuzz_codecs: %ds, %d runs; per code:", secs, runs)
-      detail = "fuzz fuzz_codecs: spelled, long:"
+      detail = "fuzz fuzz_codecs: of them spelled/long:"
       for (k = 1; k <= n; ++k) {
         c = names[k]
         line = line sprintf("%s %s %d", k > 1 ? "," : "", c, per[c])
-        detail = detail sprintf("%s %s %d %d", k > 1 ? "," : "", c, sp[c], lg[c])
+        detail = detail sprintf("%s %s %d/%d", k > 1 ? "," : "", c, sp[c], lg[c])
       }
       print line
       print detail
