@@ -167,8 +167,8 @@ int pinned = -1;
 // One input in kLongOneIn is made long, chosen by a hash of the whole input
 // rather than by a byte of it: long inputs find the most features, and a
 // byte that made them would soon be set in most runs, each costing as much
-// as dozens of short ones. Every mutation draws again.
-constexpr std::uint32_t kLongOneIn = 64;
+// as fifteen short ones. Every mutation draws again.
+constexpr std::uint32_t kLongOneIn = 128;
 bool MadeLong(const std::uint8_t* data, std::size_t size) {
   std::uint32_t h = 2166136261u;  // FNV-1a
   for (std::size_t k = 0; k < size; ++k) h = (h ^ data[k]) * 16777619u;
