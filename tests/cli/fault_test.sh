@@ -3,6 +3,9 @@
 # terabytes of address space, so no address-space limit can apply to them):
 #  - strace shows the output's data synced before the rename over the old
 #    file, and its folder synced after it;
+#  - with no helper thread to be had (pthread_create failing after the first
+#    0, 1 or 2 threads, through an interposed pthread_create), every code
+#    writes the same bytes on the caller's thread alone;
 #  - under address-space limits from tight to comfortable, every code and
 #    the layout on a multi-chunk input either write the right bytes (exit 0)
 #    or exit 1 with a message; they never abort, never leave a temporary
@@ -34,6 +37,35 @@ case $order in
   *) fail "expected a sync, the rename, then a sync; saw: $order" ;;
 esac
 grep -qE 'openat\(AT_FDCWD, "\.", [^)]*O_DIRECTORY' trace.txt || fail "the output's folder was not opened to be synced"
+
+# No threads to be had: an interposed pthread_create fails with EAGAIN once
+# QORVEL_THREADS_LEFT threads have started.
+cat >nothreads.c <<'C'
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <pthread.h>
+#include <stdlib.h>
+int pthread_create(pthread_t* t, const pthread_attr_t* a, void* (*f)(void*), void* arg) {
+  static int left = -1;
+  if (left < 0) left = atoi(getenv("QORVEL_THREADS_LEFT") ? getenv("QORVEL_THREADS_LEFT") : "0");
+  if (left == 0) return EAGAIN;
+  --left;
+  int (*real)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*) =
+      (int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*))dlsym(RTLD_NEXT, "pthread_create");
+  return real(t, a, f, arg);
+}
+C
+cc -shared -fPIC -o nothreads.so nothreads.c -ldl
+while IFS=$'\t' read -r code _; do
+  "$qorvel" convert --from "$code" -o want.txt text.txt
+  for left in 0 1 2; do
+    if ! QORVEL_THREADS_LEFT=$left LD_PRELOAD=$PWD/nothreads.so "$qorvel" convert --from "$code" -o out.txt text.txt 2>err.txt ||
+       ! cmp -s out.txt want.txt; then
+      fail "$code with $left threads to be had: $(head -c 300 err.txt)"
+    fi
+  done
+done < <("$qorvel" convert --list)
 
 # Address-space limits.
 run() {  # LIMIT_KB NAME ARGS...: one limited run of qorvel against want.txt
@@ -77,4 +109,4 @@ if ((failures)); then
   echo "fault_test: $failures failures" >&2
   exit 1
 fi
-echo "fault_test: durable replace and $(wc -l <codes.txt) limited runs ($(grep -c '^1$' codes.txt) out of memory) as expected"
+echo "fault_test: durable replace, runs without threads and $(wc -l <codes.txt) limited runs ($(grep -c '^1$' codes.txt) out of memory) as expected"

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# The Windows desktop programs under Wine, driven as a user drives them: on
+# Xvfb with a window manager, keys typed with xdotool, the clipboard read and
+# filled with xclip (Wine shares its clipboard with X).
+#   tests/windows/gui_test.sh EXE_DIR
+# EXE_DIR holds velmar.exe, orlenta.exe, kestrum.exe and qorvel.exe. Each
+# program shows its main window with its title (screenshots are kept in
+# build/windows-gui-shots/); Orlenta and Kestrum convert a sample from typed
+# paths and Enter into qorvel.exe's bytes and refuse a missing input;
+# Velmar opens a file named on its command line, saves it as another file
+# with the same bytes, copies the web-format text to the clipboard as
+# Unicode (the layout's bytes through code page 936), and converts pasted
+# Mengkeli text into qorvel.exe's bytes.
+set -euo pipefail
+exes=$(realpath "${1:?usage: tests/windows/gui_test.sh EXE_DIR}")
+cd "$(dirname "$0")/../.."
+root=$PWD
+shots=$root/build/windows-gui-shots
+rm -rf "$shots" && mkdir -p "$shots"
+work=$(mktemp -d "$root/build/windows-gui.XXXXXX")
+
+# Wine in Chinese (code page 936 is then its ANSI code page, as on the
+# users' machines), in the project's own prefix, quietly.
+export WINEPREFIX=$root/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
+[ -f "$WINEPREFIX/system.reg" ] || timeout 120 wine cmd /c exit 0 >/dev/null 2>&1 || true
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=$display
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+
+failures=0
+fail() { echo "windows-gui: FAIL: $*" >&2; failures=$((failures + 1)); }
+
+# Waits up to $2 seconds (default 30) for a visible window titled $1 and
+# prints its id.
+window() {
+  local id
+  for _ in $(seq $((${2:-30} * 5))); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+# Gives window $1 the keyboard and types the keys that follow.
+keys() {
+  local id=$1
+  shift
+  xdotool windowactivate --sync "$id" 2>/dev/null || xdotool windowfocus --sync "$id"
+  sleep 0.3
+  xdotool key --delay 60 "$@"
+}
+typed() { xdotool type --delay 20 "$1"; }
+shot() { import -window root "$shots/$1.png"; }
+winpath() { winepath -w "$1" 2>/dev/null; }
+gone() {  # waits for window $1 to close
+  for _ in $(seq 100); do xdotool getwindowname "$1" >/dev/null 2>&1 || return 0; sleep 0.2; done
+  return 1
+}
+
+cp "$root"/samples/*_sample.txt "$work/"
+cd "$work"
+wine "$exes/qorvel.exe" convert --from mengkeli -o want_mengkeli.txt mengkeli_sample.txt
+wine "$exes/qorvel.exe" convert --from hasi -o want_hasi.txt hasi_sample.txt
+wine "$exes/qorvel.exe" convert --from mengkeli-paste -o want_paste.txt mengkeli_sample.txt
+
+# Orlenta and Kestrum: the focus starts in the input field, Tab moves to the
+# output field, Enter converts, and the message box closes with Enter.
+converter() {  # PROGRAM TITLE CODE
+  local app=$1 title=$2 code=$3 id box
+  wine "$exes/$app.exe" >/dev/null 2>&1 &
+  if ! id=$(window "$title" 60); then fail "$app: no window titled $title"; return; fi
+  shot "$app"
+  keys "$id" ctrl+a
+  typed "$(winpath "$work/${code}_sample.txt")"
+  xdotool key Tab ctrl+a
+  typed "$(winpath "$work/${app}_out.txt")"
+  xdotool key Return
+  if box=$(window "^${app^}\$" 30); then
+    shot "$app-done"
+    keys "$box" Return
+  else
+    fail "$app: no message after converting"
+  fi
+  cmp -s "${app}_out.txt" "want_$code.txt" || fail "$app: the output is not qorvel.exe's bytes"
+  # A missing input: the message, and no output.
+  keys "$id" Tab Tab ctrl+a
+  xdotool key ctrl+a
+  typed "$(winpath "$work/missing.txt")"
+  xdotool key Tab ctrl+a
+  typed "$(winpath "$work/${app}_none.txt")"
+  xdotool key Return
+  if box=$(window "^${app^}\$" 30); then
+    shot "$app-missing"
+    keys "$box" Return
+  else
+    fail "$app: no message for a missing input"
+  fi
+  [ ! -e "${app}_none.txt" ] || fail "$app: an output was written for a missing input"
+  keys "$id" Escape
+  gone "$id" || fail "$app: Escape did not close the window"
+}
+converter orlenta "蒙科立蒙文代码转换为Qorvel蒙文2006代码" mengkeli
+converter kestrum "哈斯代码转换为Qorvel蒙文2006国际代码" hasi
+
+# Velmar with a file named on its command line: Save As writes its bytes.
+wine "$exes/velmar.exe" "$(winpath "$work/qorvel_sample.txt")" >/dev/null 2>&1 &
+if id=$(window "qorvel_sample.txt" 60); then
+  shot velmar
+  keys "$id" alt+f a
+  if dlg=$(window "另存为" 30); then
+    sleep 0.5
+    keys "$dlg" ctrl+a
+    typed "$(winpath "$work/saved.txt")"
+    xdotool key Return
+    for _ in $(seq 50); do [ -s saved.txt ] && break; sleep 0.2; done
+    cmp -s saved.txt qorvel_sample.txt || fail "velmar: Save As did not write the opened file's bytes"
+  else
+    fail "velmar: no Save As dialog"
+  fi
+  # Copy as web format: the layout's text and CR LF, as Unicode.
+  keys "$id" ctrl+c
+  sleep 1
+  xclip -selection clipboard -o >copied.txt 2>/dev/null || true
+  { wine "$exes/qorvel.exe" layout qorvel_sample.txt; printf '\r\n'; } | uconv -f windows-936-2000 -t utf-8 >want_copy.txt
+  if ! cmp -s copied.txt want_copy.txt && ! cmp -s <(tr -d '\r' <copied.txt) <(tr -d '\r' <want_copy.txt); then
+    fail "velmar: the clipboard does not hold the web-format text"
+  fi
+  keys "$id" alt+f x
+  gone "$id" || fail "velmar: 退出 did not close the window"
+else
+  fail "velmar: no window for the file named on the command line"
+fi
+
+# Mengkeli text pasted from another program into an empty Velmar.
+uconv -f windows-936-2000 -t utf-8 mengkeli_sample.txt | xclip -selection clipboard -i
+wine "$exes/velmar.exe" >/dev/null 2>&1 &
+if id=$(window "Velmar" 60); then
+  keys "$id" alt+e m
+  sleep 1
+  shot velmar-pasted
+  keys "$id" alt+f a
+  if dlg=$(window "另存为" 30); then
+    sleep 0.5
+    keys "$dlg" ctrl+a
+    typed "$(winpath "$work/pasted.txt")"
+    xdotool key Return
+    for _ in $(seq 50); do [ -s pasted.txt ] && break; sleep 0.2; done
+    cmp -s pasted.txt want_paste.txt || fail "velmar: pasted Mengkeli text is not qorvel.exe's conversion"
+  else
+    fail "velmar: no Save As dialog after the paste"
+  fi
+  keys "$id" alt+f x
+else
+  fail "velmar: no window"
+fi
+
+if ((failures)); then
+  echo "windows-gui: $failures failures (screenshots in $shots)" >&2
+  exit 1
+fi
+echo "windows-gui: Orlenta, Kestrum and Velmar under Wine as expected (screenshots in $shots)"
