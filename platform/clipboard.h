@@ -1,5 +1,7 @@
 #pragma once
-// The clipboard as code page 936 bytes (plain text, CF_TEXT style).
+// The clipboard as code page 936 bytes (plain text, CF_TEXT style). On
+// Windows that is CF_TEXT itself, which Windows also offers Unicode programs
+// (clipboard_win32.cpp). Elsewhere, through Qt (clipboard_qt.cpp):
 //
 // Putting text: the bytes go on the clipboard twice, as Unicode text for
 // other programs (decoded from code page 936, see cp936.h) and unchanged
