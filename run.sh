@@ -8,6 +8,7 @@
 #   ./run.sh orlenta    start Orlenta;  ./run.sh kestrum  start Kestrum
 #   ./run.sh web        build the web edition, out/web/index.html, and print its path
 #   ./run.sh windows    cross-build out/windows/qorvel.exe and qorvel-windows.zip, print their paths
+#                       (with build/windows-gui's desktop programs, also qorvel-setup.exe)
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
