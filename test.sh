@@ -25,6 +25,8 @@ ctest --output-on-failure -j"$(nproc)"
 
 # qorvel.exe, cross-built with mingw-w64, under Wine against the Linux build.
 "$OLDPWD/scripts/windows-test.sh" "$PWD/cli/qorvel"
+# The installer, built with NSIS, installed and uninstalled under Wine.
+"$OLDPWD/tests/windows/installer_test.sh"
 
 # The Debian package: release build, cpack and lintian.
 cd "$OLDPWD" && scripts/check-deb.sh
