@@ -7,12 +7,17 @@
 #   ./run.sh velmar     start Velmar on the Qorvel sample (needs a display)
 #   ./run.sh orlenta    start Orlenta;  ./run.sh kestrum  start Kestrum
 #   ./run.sh web        build the web edition, out/web/index.html, and print its path
-#   ./run.sh windows    cross-build out/windows/qorvel.exe and qorvel-windows.zip, print their paths
+#   ./run.sh windows    cross-build velmar.exe, orlenta.exe, kestrum.exe and qorvel.exe into
+#                       out/windows/, with qorvel-windows.zip and qorvel-setup.exe; print their paths
+#                       (the first time also builds Qt for Windows into a cache: about 50 minutes)
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 [ "${1:-}" = web ] && exec web/build.sh
-[ "${1:-}" = windows ] && exec scripts/windows-build.sh
+if [ "${1:-}" = windows ]; then
+  scripts/windows-programs.sh >/dev/null
+  exec scripts/windows-build.sh out/windows
+fi
 
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=OFF >/dev/null

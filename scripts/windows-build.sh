@@ -2,9 +2,41 @@
 # Cross-builds qorvel for 64-bit Windows with Debian's mingw-w64 and packs it:
 #   out/windows/qorvel.exe           statically linked, no DLLs to carry
 #   out/windows/qorvel-windows.zip   qorvel.exe, README.txt, qorvel.txt (the man page)
-# Prints the two paths. Needs the packages of scripts/deps.sh.
+# Prints the two paths, qorvel.exe's first. Needs the packages of scripts/deps.sh.
+#
+#   scripts/windows-build.sh [GUI_FOLDER]
+#
+# The desktop programs come from elsewhere (their Windows build): when
+# GUI_FOLDER, or else build/windows-gui, holds velmar.exe, orlenta.exe and
+# kestrum.exe (each in it or in a subfolder of its name, as a CMake build
+# folder has them), they go beside qorvel.exe into out/windows/ and the zip,
+# and scripts/windows-installer.sh makes out/windows/qorvel-setup.exe, whose
+# path is printed third. A GUI_FOLDER that lacks one of them is an error.
 set -euo pipefail
+given=${1:+$(realpath "$1")}
 cd "$(dirname "$0")/.."
+
+gui=() missing=()
+find_gui() {  # the folder; fills gui with the three paths, missing with what is not there
+  local app
+  gui=() missing=()
+  for app in velmar orlenta kestrum; do
+    if [ -f "$1/$app.exe" ]; then gui+=("$1/$app.exe")
+    elif [ -f "$1/$app/$app.exe" ]; then gui+=("$1/$app/$app.exe")
+    else missing+=("$app.exe")
+    fi
+  done
+  ((${#missing[@]} == 0)) || gui=()
+}
+if [ -n "$given" ]; then
+  find_gui "$given"
+  if ((${#missing[@]})); then
+    echo "windows-build: $given lacks ${missing[*]}" >&2
+    exit 1
+  fi
+else
+  find_gui build/windows-gui
+fi
 
 build=build/windows
 launcher=()
@@ -17,12 +49,15 @@ out=out/windows
 stage="$build/zip"
 rm -rf "$stage" && mkdir -p "$out" "$stage"
 cp "$build/cli/qorvel.exe" "$out/qorvel.exe"
-cp "$out/qorvel.exe" "$stage/"
-# Text files with CR LF line ends, as Notepad of every Windows version shows them.
-sed 's/$/\r/' README.md >"$stage/README.txt"
-MANWIDTH=80 man -l packaging/qorvel.1 2>/dev/null | col -bx | sed 's/$/\r/' >"$stage/qorvel.txt"
-[ -s "$stage/qorvel.txt" ] || { echo "windows-build: the man page did not render" >&2; exit 1; }
+programs=(qorvel.exe)
+if ((${#gui[@]})); then
+  cp "${gui[@]}" "$out/"
+  programs=(velmar.exe orlenta.exe kestrum.exe qorvel.exe)
+fi
+(cd "$out" && cp "${programs[@]}" "$OLDPWD/$stage/")
+scripts/windows-texts.sh "$stage"
 rm -f "$out/qorvel-windows.zip"
-(cd "$stage" && zip -q -X "$OLDPWD/$out/qorvel-windows.zip" qorvel.exe README.txt qorvel.txt)
+(cd "$stage" && zip -q -X "$OLDPWD/$out/qorvel-windows.zip" "${programs[@]}" README.txt qorvel.txt)
 echo "$PWD/$out/qorvel.exe"
 echo "$PWD/$out/qorvel-windows.zip"
+if ((${#gui[@]})); then scripts/windows-installer.sh "$out"; fi

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds the Windows installer with NSIS (packaging/windows/qorvel.nsi):
+#   scripts/windows-installer.sh [-o SETUP.exe] FOLDER [INDEX.html]
+# FOLDER holds velmar.exe, orlenta.exe, kestrum.exe and qorvel.exe. The web
+# page is INDEX.html, else FOLDER/index.html, else out/web/index.html, else
+# none. Writes out/windows/qorvel-setup.exe (or SETUP.exe) and prints its path.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+usage() { echo "usage: scripts/windows-installer.sh [-o SETUP.exe] FOLDER [INDEX.html]" >&2; exit 2; }
+
+setup=$root/out/windows/qorvel-setup.exe
+if [ "${1:-}" = -o ]; then
+  [ $# -ge 2 ] || usage
+  setup=$2
+  shift 2
+fi
+[ $# -ge 1 ] && [ $# -le 2 ] || usage
+folder=$1
+page=${2:-}
+[ -d "$folder" ] || { echo "windows-installer: $folder is not a folder" >&2; exit 1; }
+missing=()
+for exe in velmar.exe orlenta.exe kestrum.exe qorvel.exe; do
+  [ -f "$folder/$exe" ] || missing+=("$exe")
+done
+if ((${#missing[@]})); then
+  echo "windows-installer: $folder lacks ${missing[*]}; the installer needs all four programs" >&2
+  exit 1
+fi
+if [ -z "$page" ]; then
+  for candidate in "$folder/index.html" "$root/out/web/index.html"; do
+    if [ -f "$candidate" ]; then page=$candidate; break; fi
+  done
+fi
+[ -z "$page" ] || [ -f "$page" ] || { echo "windows-installer: no web page at $page" >&2; exit 1; }
+command -v makensis >/dev/null || { echo "windows-installer: makensis is not installed (package nsis, scripts/deps.sh)" >&2; exit 1; }
+
+version=$(sed -n 's/^project(Qorvel VERSION \([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p' "$root/CMakeLists.txt")
+[ -n "$version" ] || { echo "windows-installer: no project(Qorvel VERSION x.y.z) in CMakeLists.txt" >&2; exit 1; }
+
+# The programs and the texts side by side, as the installer takes them.
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+cp "$folder"/{velmar,orlenta,kestrum,qorvel}.exe "$stage/"
+"$root/scripts/windows-texts.sh" "$stage"
+
+mkdir -p "$(dirname "$setup")"
+setup=$(cd "$(dirname "$setup")" && pwd)/$(basename "$setup")
+defines=(-DVERSION="$version" -DSRCDIR="$stage" -DOUTFILE="$setup")
+[ -z "$page" ] || defines+=(-DWEBPAGE="$(realpath "$page")")
+if ! makensis -V2 -INPUTCHARSET UTF8 "${defines[@]}" "$root/packaging/windows/qorvel.nsi" >"$stage/makensis.log" 2>&1; then
+  cat "$stage/makensis.log" >&2
+  echo "windows-installer: makensis failed" >&2
+  exit 1
+fi
+echo "$setup"
