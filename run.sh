@@ -16,7 +16,7 @@ scripts/deps.sh
 [ "${1:-}" = web ] && exec web/build.sh
 if [ "${1:-}" = windows ]; then
   scripts/windows-programs.sh >/dev/null
-  exec scripts/windows-build.sh out/windows
+  exec scripts/windows-build.sh build/windows-gui
 fi
 
 build=build/release

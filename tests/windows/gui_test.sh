@@ -3,8 +3,11 @@
 # Xvfb with a window manager, keys typed with xdotool, the clipboard read and
 # filled with xclip (Wine shares its clipboard with X).
 #   tests/windows/gui_test.sh EXE_DIR
-# EXE_DIR holds velmar.exe, orlenta.exe, kestrum.exe and qorvel.exe. Each
-# program shows its main window with its title (screenshots are kept in
+# EXE_DIR holds velmar.exe, orlenta.exe, kestrum.exe and qorvel.exe. They
+# are installed by qorvel-setup.exe (silently) and started from the folder it
+# installs them in, where the Start-menu entries point; at the end the
+# uninstaller takes them away again. Each program shows its main window
+# with its title (screenshots are kept in
 # build/windows-gui-shots/); Orlenta and Kestrum convert a sample from typed
 # paths and Enter into qorvel.exe's bytes and refuse a missing input;
 # Velmar opens a file named on its command line, saves it as another file
@@ -22,8 +25,12 @@ work=$(mktemp -d "$root/build/windows-gui.XXXXXX")
 # Wine in Chinese (code page 936 is then its ANSI code page, as on the
 # users' machines), in the project's own prefix, quietly.
 export WINEPREFIX=$root/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Every Wine process in Chinese: the first one starts the prefix's desktop
+# process, whose code page turns the X clipboard's text into CF_TEXT.
 wine() { env LC_ALL=zh_CN.UTF-8 wine "$@"; }
-[ -f "$WINEPREFIX/system.reg" ] || timeout 120 wine cmd /c exit 0 >/dev/null 2>&1 || true
+winepath() { env LC_ALL=zh_CN.UTF-8 winepath "$@"; }
+wineserver -k 2>/dev/null || true  # a server left by other checks, in their locale
+[ -f "$WINEPREFIX/system.reg" ] || timeout 120 env LC_ALL=zh_CN.UTF-8 wine cmd /c exit 0 >/dev/null 2>&1 || true
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
@@ -72,6 +79,15 @@ gone() {  # waits for window $1 to close
   for _ in $(seq 100); do xdotool getwindowname "$1" >/dev/null 2>&1 || return 0; sleep 0.2; done
   return 1
 }
+
+# Installed as a user's administrator installs them.
+setup=$(scripts/windows-installer.sh -o "$work/qorvel-setup.exe" "$exes")
+wine "$setup" /S >/dev/null 2>&1 || fail "qorvel-setup.exe /S failed"
+wineserver -w
+exes=$(winepath -u 'C:\Program Files\Qorvel' 2>/dev/null)
+for exe in velmar.exe orlenta.exe kestrum.exe qorvel.exe uninstall.exe; do
+  [ -f "$exes/$exe" ] || fail "qorvel-setup.exe did not install $exe"
+done
 
 cp "$root"/samples/*_sample.txt "$work/"
 cd "$work"
@@ -177,8 +193,13 @@ else
   fail "velmar: no window"
 fi
 
+wineserver -k 2>/dev/null || true
+wine "$exes/uninstall.exe" /S >/dev/null 2>&1 || fail "uninstall.exe /S failed"
+wineserver -w
+[ ! -e "$exes" ] || fail "the uninstaller left $exes behind"
+
 if ((failures)); then
   echo "windows-gui: $failures failures (screenshots in $shots)" >&2
   exit 1
 fi
-echo "windows-gui: Orlenta, Kestrum and Velmar under Wine as expected (screenshots in $shots)"
+echo "windows-gui: Orlenta, Kestrum and Velmar installed and run under Wine as expected (screenshots in $shots)"
