@@ -91,6 +91,37 @@ done
 
 cp "$root"/samples/*_sample.txt "$work/"
 cd "$work"
+
+# Compares FILE with WANT; on a difference keeps both beside the screenshots.
+same() {  # FILE WANT WHAT
+  cmp -s "$1" "$2" && return 0
+  cp "$1" "$2" "$shots/" 2>/dev/null || true
+  fail "$3 (both files in $shots)"
+}
+# Types INPUT and OUTPUT into a converter's fields (from the input field),
+# presses Enter and answers the message box the program shows.
+convert_typed() {  # ID APP INPUT OUTPUT SHOT
+  keys "$1" ctrl+a
+  typed "$(winpath "$3")"
+  xdotool key Tab ctrl+a
+  typed "$(winpath "$4")"
+  xdotool key Return
+  local box
+  if ! box=$(window "^${2^}\$" 30); then fail "$2: no message box after Enter ($5)"; return; fi
+  shot "$2-$5"
+  keys "$box" Return
+}
+# Velmar's Save As, typed: waits for FILE to be written.
+save_as() {  # ID FILE
+  keys "$1" alt+f a
+  local dlg
+  if ! dlg=$(window "另存为" 30); then fail "velmar: no Save As dialog"; return; fi
+  sleep 0.5
+  keys "$dlg" ctrl+a
+  typed "$(winpath "$2")"
+  xdotool key Return
+  for _ in $(seq 50); do [ -s "$2" ] && break; sleep 0.2; done
+}
 wine "$exes/qorvel.exe" convert --from mengkeli -o want_mengkeli.txt mengkeli_sample.txt
 wine "$exes/qorvel.exe" convert --from hasi -o want_hasi.txt hasi_sample.txt
 wine "$exes/qorvel.exe" convert --from mengkeli-paste -o want_paste.txt mengkeli_sample.txt
@@ -98,35 +129,15 @@ wine "$exes/qorvel.exe" convert --from mengkeli-paste -o want_paste.txt mengkeli
 # Orlenta and Kestrum: the focus starts in the input field, Tab moves to the
 # output field, Enter converts, and the message box closes with Enter.
 converter() {  # PROGRAM TITLE CODE
-  local app=$1 title=$2 code=$3 id box
+  local app=$1 title=$2 code=$3 id
   wine "$exes/$app.exe" >/dev/null 2>&1 &
   if ! id=$(window "$title" 60); then fail "$app: no window titled $title"; return; fi
   shot "$app"
-  keys "$id" ctrl+a
-  typed "$(winpath "$work/${code}_sample.txt")"
-  xdotool key Tab ctrl+a
-  typed "$(winpath "$work/${app}_out.txt")"
-  xdotool key Return
-  if box=$(window "^${app^}\$" 30); then
-    shot "$app-done"
-    keys "$box" Return
-  else
-    fail "$app: no message after converting"
-  fi
-  cmp -s "${app}_out.txt" "want_$code.txt" || fail "$app: the output is not qorvel.exe's bytes"
+  convert_typed "$id" "$app" "$work/${code}_sample.txt" "$work/${app}_out.txt" done
+  same "${app}_out.txt" "want_$code.txt" "$app: the output is not qorvel.exe's bytes"
   # A missing input: the message, and no output.
-  keys "$id" Tab Tab ctrl+a
-  xdotool key ctrl+a
-  typed "$(winpath "$work/missing.txt")"
-  xdotool key Tab ctrl+a
-  typed "$(winpath "$work/${app}_none.txt")"
-  xdotool key Return
-  if box=$(window "^${app^}\$" 30); then
-    shot "$app-missing"
-    keys "$box" Return
-  else
-    fail "$app: no message for a missing input"
-  fi
+  keys "$id" Tab Tab
+  convert_typed "$id" "$app" "$work/missing.txt" "$work/${app}_none.txt" missing
   [ ! -e "${app}_none.txt" ] || fail "$app: an output was written for a missing input"
   keys "$id" Escape
   gone "$id" || fail "$app: Escape did not close the window"
@@ -138,17 +149,8 @@ converter kestrum "哈斯代码转换为Qorvel蒙文2006国际代码" hasi
 wine "$exes/velmar.exe" "$(winpath "$work/qorvel_sample.txt")" >/dev/null 2>&1 &
 if id=$(window "qorvel_sample.txt" 60); then
   shot velmar
-  keys "$id" alt+f a
-  if dlg=$(window "另存为" 30); then
-    sleep 0.5
-    keys "$dlg" ctrl+a
-    typed "$(winpath "$work/saved.txt")"
-    xdotool key Return
-    for _ in $(seq 50); do [ -s saved.txt ] && break; sleep 0.2; done
-    cmp -s saved.txt qorvel_sample.txt || fail "velmar: Save As did not write the opened file's bytes"
-  else
-    fail "velmar: no Save As dialog"
-  fi
+  save_as "$id" "$work/saved.txt"
+  same saved.txt qorvel_sample.txt "velmar: Save As did not write the opened file's bytes"
   # Copy as web format: the layout's text and CR LF, offered to Unicode
   # programs as the same characters. Wine hands text to X with LF line
   # ends (X's own), so the CRs are compared on the Windows side only.
@@ -157,10 +159,7 @@ if id=$(window "qorvel_sample.txt" 60); then
   xclip -selection clipboard -o 2>/dev/null | tr -d '\r' >copied.txt || true
   { wine "$exes/qorvel.exe" layout qorvel_sample.txt; printf '\r\n'; } | uconv -f windows-936-2000 -t utf-8 |
     tr -d '\r' >want_copy.txt
-  if ! cmp -s copied.txt want_copy.txt; then
-    cp copied.txt want_copy.txt "$shots/" 2>/dev/null || true
-    fail "velmar: the clipboard does not hold the web-format text (both in $shots)"
-  fi
+  same copied.txt want_copy.txt "velmar: the clipboard does not hold the web-format text"
   keys "$id" alt+f x
   gone "$id" || fail "velmar: 退出 did not close the window"
 else
@@ -174,20 +173,8 @@ if id=$(window "Velmar" 60); then
   keys "$id" alt+e m
   sleep 1
   shot velmar-pasted
-  keys "$id" alt+f a
-  if dlg=$(window "另存为" 30); then
-    sleep 0.5
-    keys "$dlg" ctrl+a
-    typed "$(winpath "$work/pasted.txt")"
-    xdotool key Return
-    for _ in $(seq 50); do [ -s pasted.txt ] && break; sleep 0.2; done
-    if ! cmp -s pasted.txt want_paste.txt; then
-      cp pasted.txt want_paste.txt "$shots/" 2>/dev/null || true
-      fail "velmar: pasted Mengkeli text is not qorvel.exe's conversion (both in $shots)"
-    fi
-  else
-    fail "velmar: no Save As dialog after the paste"
-  fi
+  save_as "$id" "$work/pasted.txt"
+  same pasted.txt want_paste.txt "velmar: pasted Mengkeli text is not qorvel.exe's conversion"
   keys "$id" alt+f x
 else
   fail "velmar: no window"
