@@ -38,12 +38,14 @@ xvfb=$!
 export DISPLAY=$display
 cleanup() {
   wineserver -k 2>/dev/null || true
+  kill "${wm:-}" 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
+wm=$!
 
 failures=0
 fail() { echo "windows-gui: FAIL: $*" >&2; failures=$((failures + 1)); }
