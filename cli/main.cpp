@@ -10,6 +10,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <climits>
@@ -18,10 +19,12 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "cli/args.h"
+#include "cli/batch.h"
 #include "cli/whole_input.h"
 #include "codec/registry.h"
 #include "fileio/convert_file.h"
@@ -78,15 +81,23 @@ const char kLayoutHelp[] =
 std::string ConvertHelp() {
   std::string help =
       "Usage: qorvel convert --from CODE [-o OUT] [IN]\n"
+      "       qorvel convert --from CODE -O DIR [-j N] FILE...\n"
       "       qorvel convert --list\n"
       "Converts IN from CODE into Qorvel code and writes the result to OUT.\n"
+      "With -O, converts every FILE into DIR as NAME_qv.txt (book.txt gives\n"
+      "book_qv.txt), going on past a file that fails; each failure is named,\n"
+      "a summary line ends the run, and the exit status is 1 if any file failed.\n"
       "\n"
-      "  -f, --from CODE   the code of the input (see --list)\n"
-      "  -o, --output OUT  write to OUT (default standard output); an existing\n"
-      "                    file is replaced only once the output is complete\n"
-      "  -l, --list        list the codes\n"
-      "  -q, --quiet       no progress bar\n"
-      "  -h, --help        show this help\n"
+      "  -f, --from CODE       the code of the input (see --list)\n"
+      "  -o, --output OUT      write to OUT (default standard output); an existing\n"
+      "                        file is replaced only once the output is complete\n"
+      "  -O, --output-dir DIR  write each FILE's output into the folder DIR\n"
+      "  -j, --jobs N          convert N files at once (default the number of\n"
+      "                        cores; at most 16, so that Ctrl+C can remove\n"
+      "                        every temporary file)\n"
+      "  -l, --list            list the codes\n"
+      "  -q, --quiet           no progress bar (with -O: no line per file done)\n"
+      "  -h, --help            show this help\n"
       "\nCodes:\n";
   for (const Codec& mode : Codecs())
     help += "  " + std::string(mode.name) + std::string(16 - std::min<std::size_t>(15, std::strlen(mode.name)), ' ') +
@@ -174,14 +185,36 @@ class TerminalProgress final : public ProgressSink {
 
 constexpr std::uint64_t kProgressBarFrom = 16ull << 20;
 
-void NoteNul(const std::string& in, std::uint64_t offset) {
-  std::cerr << "qorvel: note: " << (IsStdStream(in) ? std::string("standard input") : "'" + in + "'")
-            << " has a NUL byte at offset " << offset << "; the text ends there and the rest is ignored\n";
+void NoteNul(const std::string& in, std::uint64_t offset) { std::cerr << "qorvel: " << NulNote(in, offset) << "\n"; }
+
+unsigned ParseJobs(const std::string& text) {
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || errno == ERANGE || value < 1)
+    throw UsageError("invalid number of jobs '" + text + "' (a whole number, at least 1)");
+  return static_cast<unsigned>(std::min<long long>(value, kMaxJobs));
+}
+
+unsigned DefaultJobs() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return std::min(cores == 0 ? 1u : cores, kMaxJobs);
+}
+
+int RunConvertBatch(const Codec& mode, const ParsedArgs& args) {
+  if (args.Has("output")) throw UsageError("-O and -o cannot go together");
+  if (args.operands.empty()) throw UsageError("-O needs the files to convert");
+  for (const std::string& in : args.operands)
+    if (IsStdStream(in)) throw UsageError("-O converts files, not standard input");
+  const unsigned jobs = args.Has("jobs") ? ParseJobs(*args.Value("jobs")) : DefaultJobs();
+  return RunBatch(mode, *args.Value("output-dir"), args.operands, jobs, !args.Has("quiet") && StderrIsTerminal());
 }
 
 int RunConvert(const std::vector<std::string>& argv) {
   const ParsedArgs args = ParseArgs(argv, {{"from", 'f', true},
                                            {"output", 'o', true},
+                                           {"output-dir", 'O', true},
+                                           {"jobs", 'j', true},
                                            {"list", 'l', false},
                                            {"quiet", 'q', false},
                                            {"help", 'h', false}});
@@ -197,6 +230,8 @@ int RunConvert(const std::vector<std::string>& argv) {
   if (!from) throw UsageError("convert needs --from CODE (see 'qorvel convert --list')");
   const Codec* mode = FindCodec(*from);
   if (!mode) throw UsageError("unknown code '" + *from + "' (see 'qorvel convert --list')");
+  if (args.Has("output-dir")) return RunConvertBatch(*mode, args);
+  if (args.Has("jobs")) throw UsageError("-j goes with -O");
   const std::string in = OneInput(args);
   const std::string out = args.Value("output").value_or("-");
   RefuseSameFile(in, out);

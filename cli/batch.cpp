@@ -1,0 +1,152 @@
+#include "cli/batch.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "fileio/win32_text.h"
+#else
+#include <sys/stat.h>
+#endif
+
+#include <algorithm>
+#include <cerrno>
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "fileio/convert_file.h"
+#include "fileio/files.h"
+
+namespace qorvel::cli {
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kSeparators = "/\\";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+
+// Why `path` cannot take the outputs, or "" when it is a folder.
+std::string NotAFolder(const std::string& path) {
+#ifdef _WIN32
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return "no such folder";
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? "" : "not a folder";
+#else
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return ErrnoText(errno);
+  return S_ISDIR(st.st_mode) ? "" : "not a folder";
+#endif
+}
+
+std::string InFolder(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  if (std::string(kSeparators).find(dir.back()) != std::string::npos) return dir + name;
+  return dir + "/" + name;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+// Lines from several workers must not interleave.
+class Reporter {
+ public:
+  void Line(const std::string& text) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    std::fprintf(stderr, "qorvel: %s\n", text.c_str());
+    std::fflush(stderr);
+  }
+
+ private:
+  std::mutex mutex_;
+};
+
+struct Job {
+  std::string in, out;
+  std::string refusal;  // set when the job must not run
+};
+
+}  // namespace
+
+std::string BatchOutputName(const std::string& input) {
+  const std::size_t slash = input.find_last_of(kSeparators);
+  std::string base = slash == std::string::npos ? input : input.substr(slash + 1);
+  if (const std::size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) base.resize(dot);
+  return base + "_qv.txt";
+}
+
+std::string NulNote(const std::string& in, std::uint64_t offset) {
+  return "note: " + (IsStdStream(in) ? std::string("standard input") : Quoted(in)) + " has a NUL byte at offset " +
+         std::to_string(offset) + "; the text ends there and the rest is ignored";
+}
+
+int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::string>& inputs,
+             unsigned jobs, bool progressLines) {
+  if (const std::string why = NotAFolder(dir); !why.empty())
+    throw IoError(IoError::Kind::OpenOutput, "cannot write into " + Quoted(dir) + ": " + why);
+
+  // Names are given out in the order of the command line, so which of two
+  // clashing inputs fails does not depend on the number of workers.
+  std::vector<Job> plan;
+  std::map<std::string, std::string> claimed;  // output name -> the input that has it
+  for (const std::string& in : inputs) {
+    Job job{in, InFolder(dir, BatchOutputName(in)), {}};
+    const auto [it, fresh] = claimed.emplace(job.out, in);
+    if (!fresh)
+      job.refusal = Quoted(in) + ": not converted: its output " + Quoted(job.out) + " is that of " +
+                    Quoted(it->second);
+    plan.push_back(std::move(job));
+  }
+
+  Reporter report;
+  std::atomic<std::size_t> next{0}, converted{0}, done{0};
+  auto work = [&] {
+    for (;;) {
+      const std::size_t k = next.fetch_add(1);
+      if (k >= plan.size()) return;
+      const Job& job = plan[k];
+      std::string failure = job.refusal;
+      if (failure.empty()) {
+        try {
+          auto converter = codec.make();
+          const ConversionResult result = ConvertFile(job.in, job.out, *converter, nullptr);
+          if (result.endedAtNul) report.Line(NulNote(job.in, result.consumed - 1));
+        } catch (const IoError& e) {
+          failure = Quoted(job.in) + ": " + e.what();
+        } catch (const std::bad_alloc&) {
+          failure = Quoted(job.in) + ": out of memory";
+        } catch (const std::exception& e) {
+          failure = Quoted(job.in) + ": unexpected failure: " + e.what();
+        }
+      }
+      const std::size_t count = done.fetch_add(1) + 1;
+      if (!failure.empty()) {
+        report.Line(failure);
+      } else {
+        converted.fetch_add(1);
+        if (progressLines)
+          report.Line("[" + std::to_string(count) + "/" + std::to_string(plan.size()) + "] " + Quoted(job.in) +
+                      " -> " + Quoted(job.out));
+      }
+    }
+  };
+  const std::size_t workers = std::min<std::size_t>({jobs == 0 ? 1 : jobs, kMaxJobs, plan.size()});
+  std::vector<std::thread> pool;
+  try {
+    for (std::size_t w = 1; w < workers; ++w) pool.emplace_back(work);
+  } catch (const std::system_error&) {
+    // Fewer threads than asked for still convert every file.
+  }
+  work();
+  for (auto& t : pool) t.join();
+
+  const std::size_t failed = plan.size() - converted.load();
+  report.Line(std::to_string(converted.load()) + (converted.load() == 1 ? " file" : " files") + " converted, " +
+              std::to_string(failed) + " failed");
+  return failed == 0 ? 0 : 1;
+}
+
+}  // namespace qorvel::cli

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+
+#include "cli/cli_run.h"
+
+namespace qorvel::testing {
+namespace {
+
+using namespace std::string_literals;
+
+std::set<std::string> Names(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+// A folder of files with bad ones among them, converted with one worker and
+// with four: the good ones come out as one-file runs give them, each bad one
+// is named with its reason, and nothing else is left in the output folder.
+TEST(CliBatch, GoesOnPastFailuresAndWritesWhatOneFileRunsWrite) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "src/sub");
+  Spit(dir / "src/a.txt", "\xF8\xA2 AB\r\n\xA1\xA3 xy");
+  Spit(dir / "src/b.md", "\xA4\xA5\xD0\xD9\0tail"s);
+  Spit(dir / "src/notes", "plain `~ text\xFA\xFB");
+  Spit(dir / "src/sub/a.txt", "clashes with a.txt");
+  Spit(dir / "src/h.txt", "linked");
+  const std::vector<std::string> inputs = {dir / "src/a.txt", dir / "src/b.md",   dir / "src/missing.txt",
+                                           dir / "src/sub",   dir / "src/notes",  dir / "src/sub/a.txt",
+                                           dir / "src/h.txt"};
+  std::string outputs[2];
+  for (const char* jobs : {"1", "4"}) {
+    SCOPED_TRACE(jobs);
+    const std::string out = dir / ("out"s + jobs);
+    std::filesystem::create_directory(out);
+    // h.txt's output name is a second name of h.txt itself.
+    ASSERT_EQ(link((dir / "src/h.txt").c_str(), (out + "/h_qv.txt").c_str()), 0);
+    std::vector<std::string> args = {"convert", "--from", "mengkeli", "-j", jobs, "-O", out};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    const RunResult run = RunQorvel(args);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("qorvel: 3 files converted, 4 failed\n"), std::string::npos) << run.err;
+    for (const char* bad : {"missing.txt': cannot open", "sub': cannot open", "is that of", "it is the input file"})
+      EXPECT_NE(run.err.find(bad), std::string::npos) << bad << "\n" << run.err;
+    EXPECT_NE(run.err.find("b.md' has a NUL byte at offset 4"), std::string::npos) << run.err;
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a_qv.txt", "b_qv.txt", "notes_qv.txt", "h_qv.txt"}));
+    EXPECT_EQ(Slurp(dir / "src/h.txt"), "linked");
+    for (const char* name : {"a.txt", "b.md", "notes"}) {
+      const std::string base = std::filesystem::path(name).stem().string();
+      ASSERT_EQ(RunQorvel({"convert", "--from", "mengkeli", "-o", dir / "one", dir / "src/" + name}).status, 0);
+      EXPECT_EQ(Slurp(out + "/" + base + "_qv.txt"), Slurp(dir / "one")) << name;
+      outputs[jobs[0] == '4'] += Slurp(out + "/" + base + "_qv.txt") + "|";
+    }
+  }
+  EXPECT_EQ(outputs[0], outputs[1]);
+
+  // Wrong uses stop before any file is written.
+  const std::string out = dir / "out1";
+  EXPECT_EQ(RunQorvel({"convert", "--from", "hasi", "-O", out, "-o", dir / "x", dir / "src/notes"}).status, 2);
+  EXPECT_EQ(RunQorvel({"convert", "--from", "hasi", "-O", out}).status, 2);
+  EXPECT_EQ(RunQorvel({"convert", "--from", "hasi", "-j", "2", dir / "src/notes"}).status, 2);
+  for (const std::string& notDir : {dir / "nowhere", dir / "src/notes"}) {
+    const RunResult run = RunQorvel({"convert", "--from", "hasi", "-O", notDir, dir / "src/notes"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("'" + notDir + "'"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(Names(out).size(), 4u);
+}
+
+}  // namespace
+}  // namespace qorvel::testing
