@@ -90,14 +90,30 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
 
   // Names are given out in the order of the command line, so which of two
   // clashing inputs fails does not depend on the number of workers.
+  // An output must not replace a file that another job of the run reads
+  // (a second run over a folder picks up the first run's outputs as
+  // inputs): which bytes that job read would depend on the timing. An
+  // output can only be an input of the same name, short of links.
+  std::multimap<std::string, const std::string*> byName;  // an input's file name -> the input
+  for (const std::string& in : inputs) byName.emplace(in.substr(in.find_last_of(kSeparators) + 1), &in);
+  const auto readByTheRun = [&](const std::string& out) -> const std::string* {
+    const auto [from, to] = byName.equal_range(out.substr(out.find_last_of(kSeparators) + 1));
+    for (auto it = from; it != to; ++it)
+      if (SameFile(out, *it->second)) return it->second;
+    return nullptr;
+  };
   std::vector<Job> plan;
   std::map<std::string, std::string> claimed;  // output name -> the input that has it
   for (const std::string& in : inputs) {
     Job job{in, InFolder(dir, BatchOutputName(in)), {}};
     const auto [it, fresh] = claimed.emplace(job.out, in);
-    if (!fresh)
+    if (!fresh) {
       job.refusal = Quoted(in) + ": not converted: its output " + Quoted(job.out) + " is that of " +
                     Quoted(it->second);
+    } else if (const std::string* reader = readByTheRun(job.out)) {
+      job.refusal = Quoted(in) + ": not converted: its output " + Quoted(job.out) + " is the input " +
+                    Quoted(*reader) + " of this run";
+    }
     plan.push_back(std::move(job));
   }
 
@@ -109,36 +125,43 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
       if (k >= plan.size()) return;
       const Job& job = plan[k];
       std::string failure = job.refusal;
-      if (failure.empty()) {
-        try {
-          auto converter = codec.make();
-          const ConversionResult result = ConvertFile(job.in, job.out, *converter, nullptr);
-          if (result.endedAtNul) report.Line(NulNote(job.in, result.consumed - 1));
-        } catch (const IoError& e) {
-          failure = Quoted(job.in) + ": " + e.what();
-        } catch (const std::bad_alloc&) {
-          failure = Quoted(job.in) + ": out of memory";
-        } catch (const std::exception& e) {
-          failure = Quoted(job.in) + ": unexpected failure: " + e.what();
+      bool ok = false;
+      // Nothing may escape a worker: it would end the process.
+      try {
+        if (failure.empty()) {
+          try {
+            auto converter = codec.make();
+            const ConversionResult result = ConvertFile(job.in, job.out, *converter, nullptr);
+            if (result.endedAtNul) report.Line(NulNote(job.in, result.consumed - 1));
+            ok = true;
+          } catch (const IoError& e) {
+            failure = Quoted(job.in) + ": " + e.what();
+          } catch (const std::bad_alloc&) {
+            failure = Quoted(job.in) + ": out of memory";
+          } catch (const std::exception& e) {
+            failure = Quoted(job.in) + ": unexpected failure: " + e.what();
+          }
         }
-      }
-      const std::size_t count = done.fetch_add(1) + 1;
-      if (!failure.empty()) {
-        report.Line(failure);
-      } else {
-        converted.fetch_add(1);
-        if (progressLines)
+        const std::size_t count = done.fetch_add(1) + 1;
+        if (!ok) {
+          report.Line(failure);
+        } else if (progressLines) {
           report.Line("[" + std::to_string(count) + "/" + std::to_string(plan.size()) + "] " + Quoted(job.in) +
                       " -> " + Quoted(job.out));
+        }
+      } catch (...) {  // no memory left even for the message
       }
+      if (ok) converted.fetch_add(1);
     }
   };
   const std::size_t workers = std::min<std::size_t>({jobs == 0 ? 1 : jobs, kMaxJobs, plan.size()});
   std::vector<std::thread> pool;
   try {
+    pool.reserve(workers);
     for (std::size_t w = 1; w < workers; ++w) pool.emplace_back(work);
   } catch (const std::system_error&) {
     // Fewer threads than asked for still convert every file.
+  } catch (const std::bad_alloc&) {
   }
   work();
   for (auto& t : pool) t.join();

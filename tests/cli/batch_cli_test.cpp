@@ -57,6 +57,19 @@ TEST(CliBatch, GoesOnPastFailuresAndWritesWhatOneFileRunsWrite) {
   }
   EXPECT_EQ(outputs[0], outputs[1]);
 
+  // A second run over the folder with the first run's output among its
+  // inputs: that output is read, not replaced.
+  {
+    const std::string out = dir / "out4";
+    const std::string before = Slurp(out + "/a_qv.txt");
+    const RunResult run = RunQorvel({"convert", "--from", "mengkeli", "-j", "4", "-O", out, dir / "src/a.txt",
+                                     out + "/a_qv.txt"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("is the input '" + out + "/a_qv.txt' of this run"), std::string::npos) << run.err;
+    EXPECT_EQ(Slurp(out + "/a_qv.txt"), before);
+    EXPECT_TRUE(std::filesystem::exists(out + "/a_qv_qv.txt"));
+  }
+
   // Wrong uses stop before any file is written.
   const std::string out = dir / "out1";
   EXPECT_EQ(RunQorvel({"convert", "--from", "hasi", "-O", out, "-o", dir / "x", dir / "src/notes"}).status, 2);
