@@ -69,6 +69,15 @@ struct Job {
   std::string refusal;  // set when the job must not run
 };
 
+// "[3/12] 'in.txt' -> 'out/in_qv.txt'". (Spelled out with appends: GCC 12
+// for Windows sees a false overlap in the chain of + at -O3.)
+std::string ProgressLine(std::size_t count, std::size_t total, const Job& job) {
+  std::string line(1, '[');
+  line.append(std::to_string(count)).append(1, '/').append(std::to_string(total)).append("] ");
+  line.append(Quoted(job.in)).append(" -> ").append(Quoted(job.out));
+  return line;
+}
+
 }  // namespace
 
 std::string BatchOutputName(const std::string& input) {
@@ -146,8 +155,7 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
         if (!ok) {
           report.Line(failure);
         } else if (progressLines) {
-          report.Line("[" + std::to_string(count) + "/" + std::to_string(plan.size()) + "] " + Quoted(job.in) +
-                      " -> " + Quoted(job.out));
+          report.Line(ProgressLine(count, plan.size(), job));
         }
       } catch (...) {  // no memory left even for the message
       }

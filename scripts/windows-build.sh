@@ -43,7 +43,8 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" "${launcher[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target qorvel >/dev/null
+cmake --build "$build" -j"$(nproc)" --target qorvel >"$build.log" 2>&1 ||
+  { grep -E 'error|Error' "$build.log" | head -n 30 >&2; echo "windows-build: build failed ($build.log)" >&2; exit 1; }
 
 out=out/windows
 stage="$build/zip"
