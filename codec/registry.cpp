@@ -1,5 +1,8 @@
 #include "codec/registry.h"
 
+#include <stdexcept>
+#include <string>
+
 #include "codec/hasi.h"
 #include "codec/mengkeli_file.h"
 #include "codec/mengkeli_paste.h"
@@ -41,6 +44,15 @@ const Codec* FindCodec(std::string_view name) {
   for (const Codec& codec : kCodecs)
     if (name == codec.name) return &codec;
   return nullptr;
+}
+
+const Codec& RequireCodec(std::string_view name, CodecKind kind) {
+  const Codec* codec = FindCodec(name);
+  if (!codec) throw std::logic_error("no code '" + std::string(name) + "' in the registry of codes");
+  if (codec->kind != kind)
+    throw std::logic_error("the code '" + std::string(name) + "' is not a " +
+                           (kind == CodecKind::kFile ? "file" : "paste") + " code");
+  return *codec;
 }
 
 }  // namespace qorvel

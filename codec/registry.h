@@ -28,5 +28,10 @@ struct Codec {
 std::span<const Codec> Codecs();
 // The code called `name`, or null.
 const Codec* FindCodec(std::string_view name);
+// The code a program is built on: a desktop program converts with the row
+// of this list called `name`, which must be there and be of `kind` (a file
+// converter cannot stand in for a paste, which stops at the clipboard's NUL).
+// Throws std::logic_error when the list and the program disagree.
+const Codec& RequireCodec(std::string_view name, CodecKind kind);
 
 }  // namespace qorvel

@@ -1,6 +1,9 @@
 #include "kestrum/kestrum_dlg.h"
 
+#include <memory>
+
 #include "convdialog/conv_run.h"
+#include "codec/registry.h"
 #include "codec/hasi.h"
 #include "kestrum/kestrum_messages.h"
 #include "kestrum/kestrum_icon.h"
@@ -47,7 +50,10 @@ const ConvDialogProfile kKestrumProfile{
     {{"Qorvel蒙文文件", "*.txt"}},
 };
 
-CKestrumDlg::CKestrumDlg(QWidget* pParent) : CConvDialog(kKestrumProfile, pParent) {}
+// The code is looked up when the dialog is made, so a registry without it
+// stops the program at its start rather than at the first conversion.
+CKestrumDlg::CKestrumDlg(QWidget* pParent)
+    : CConvDialog(kKestrumProfile, pParent), m_codec(qorvel::RequireCodec("hasi", qorvel::CodecKind::kFile)) {}
 
 void CKestrumDlg::OnOK() {
   const QString strInput = GetDlgItemText(IDC_INPUT);
@@ -69,8 +75,8 @@ void CKestrumDlg::OnOK() {
 
   if (!run.OpenInput(qorvel::kKestrumOpenInputFailText) || !run.OpenOutput(qorvel::kKestrumOpenOutputFailText))
     return;
-  qorvel::HasiConverter converter;
-  if (!run.Convert(converter)) return;
+  const std::unique_ptr<qorvel::StreamConverter> converter = m_codec.make();
+  if (!run.Convert(*converter)) return;
   // The output is complete and closed before the user is told so.
   if (!run.Commit()) return;
   ShowMessage(qorvel::kKestrumDoneText);

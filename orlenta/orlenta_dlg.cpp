@@ -1,8 +1,10 @@
 #include "orlenta/orlenta_dlg.h"
 
+#include <memory>
+
 #include "convdialog/conv_run.h"
 #include "codec/mengkeli_word.h"
-#include "codec/mengkeli_file.h"
+#include "codec/registry.h"
 #include "orlenta/orlenta_texts.h"
 #include "orlenta/orlenta_icon.h"
 
@@ -53,7 +55,10 @@ QString DefaultOutputName(const QString& strInput) {
   return strInput.left(std::max<qsizetype>(0, strInput.size() - 4)) + QStringLiteral("_qv.txt");
 }
 
-COrlentaDlg::COrlentaDlg(QWidget* pParent) : CConvDialog(kOrlentaProfile, pParent) {}
+// The code is looked up when the dialog is made, so a registry without it
+// stops the program at its start rather than at the first conversion.
+COrlentaDlg::COrlentaDlg(QWidget* pParent)
+    : CConvDialog(kOrlentaProfile, pParent), m_codec(qorvel::RequireCodec("mengkeli", qorvel::CodecKind::kFile)) {}
 
 void COrlentaDlg::DoDataExchange(CDataExchange* pDX) {
   CConvDialog::DoDataExchange(pDX);
@@ -102,9 +107,9 @@ void COrlentaDlg::OnOK() {
 
   // The read pass and the write pass (runs of spaces collapsed) go together
   // straight into the output's temporary file.
-  qorvel::MengkeliFileConverter converter;
+  const std::unique_ptr<qorvel::StreamConverter> converter = m_codec.make();
   if (!run.OpenInput(qorvel::kOrlentaMsgReopenInputError) || !run.OpenOutput(qorvel::kOrlentaMsgOpenOutputError) ||
-      !run.Convert(converter)) {
+      !run.Convert(*converter)) {
     SetStatus(kStatusReady);
     return;
   }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <string>
 
+#include "codec/registry.h"
 #include "convdialog/conv_dialog.h"
 
 // Orlenta's dialogs, texts and file dialogs.
@@ -35,4 +36,7 @@ class COrlentaDlg : public CConvDialog {
 
  private:
   void SetStatus(std::string_view text);
+
+  const qorvel::Codec& m_codec;  // "mengkeli", a file code
+
 };

@@ -12,9 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "codec/mengkeli_paste.h"
-#include "codec/mingantu.h"
-#include "codec/wordfont.h"
+#include "codec/registry.h"
 #include "fileio/files.h"
 #include "layout/layout.h"
 #include "platform/clipboard.h"
@@ -172,7 +170,12 @@ std::vector<PrintPage> CutIntoPages(const ColumnPlacement& place, QSize page) {
 
 }  // namespace
 
-CVelmarView::CVelmarView(QWidget* parent, CVelmarDoc* pDoc) : CScrollView(parent), m_pDocument(pDoc) {
+CVelmarView::CVelmarView(QWidget* parent, CVelmarDoc* pDoc)
+    : CScrollView(parent),
+      m_pDocument(pDoc),
+      m_mengkeliPaste(qorvel::RequireCodec("mengkeli-paste", qorvel::CodecKind::kPaste)),
+      m_mingantuPaste(qorvel::RequireCodec("mingantu", qorvel::CodecKind::kPaste)),
+      m_wordFontPaste(qorvel::RequireCodec("wordfont", qorvel::CodecKind::kPaste)) {
   setObjectName(QStringLiteral("CVelmarView"));
 }
 
@@ -357,19 +360,23 @@ void CVelmarView::OnSetLineHeight() {
   Invalidate();
 }
 
-void CVelmarView::PasteConverted(PasteConverter convert) {
+void CVelmarView::PasteConverted(const qorvel::Codec& codec) {
   const std::optional<std::string> block = GetClipboardBlock();
   if (!block) return;
   const std::size_t sizeBefore = g_strSource.size();
-  convert(*block, g_strSource);
+  // The whole block in one chunk: the converter stops at its NUL, and a
+  // block without one is finished as a text that ends there.
+  const std::unique_ptr<qorvel::StreamConverter> converter = codec.make();
+  converter->Feed(*block, g_strSource);
+  converter->Finish(g_strSource);
   NoteSourceChange(sizeBefore);
   LayoutText();
   Invalidate();
 }
 
-void CVelmarView::OnPasteMengkeliText() { PasteConverted(&qorvel::ConvertMengkeliPaste); }
-void CVelmarView::OnPasteMingantuText() { PasteConverted(&qorvel::ConvertMingantuPaste); }
-void CVelmarView::OnPasteWordText() { PasteConverted(&qorvel::ConvertWordFontPaste); }
+void CVelmarView::OnPasteMengkeliText() { PasteConverted(m_mengkeliPaste); }
+void CVelmarView::OnPasteMingantuText() { PasteConverted(m_mingantuPaste); }
+void CVelmarView::OnPasteWordText() { PasteConverted(m_wordFontPaste); }
 
 void CVelmarView::PrintTo(QPrinter& printer) {
   QPainter painter;

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "codec/registry.h"
 #include "platform/scroll_view.h"
 #include "velmar/cmd_target.h"
 
@@ -78,8 +79,14 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   QPrinter& Printer(std::unique_ptr<QPrinter>& local) const;
 
   CVelmarDoc* m_pDocument;
-  using PasteConverter = void (*)(std::string_view text, std::string& out);
-  void PasteConverted(PasteConverter convert);
+  // The three paste commands' codes, looked up when the view is made so that
+  // a registry without one stops Velmar at its start.
+  const qorvel::Codec& m_mengkeliPaste;
+  const qorvel::Codec& m_mingantuPaste;
+  const qorvel::Codec& m_wordFontPaste;
+  // Appends the clipboard block converted by `codec` (a paste code, which
+  // ends the text at the block's first NUL) to the source text.
+  void PasteConverted(const qorvel::Codec& codec);
   // Marks the document changed when the source text is no longer
   // `sizeBefore` bytes long (commands only append to it or empty it).
   void NoteSourceChange(std::size_t sizeBefore);

@@ -152,6 +152,15 @@ TEST(CodecsAgainstReference, RandomInputsWholeAndInChunks) {
 // Files of several chunks through the conversion driver, which cuts chunks
 // for its second thread: as the reference converts them, with and without a
 // NUL late in the file.
+// The desktop programs take their converters by name and kind; a name the
+// list lacks, or a code of the other kind, is refused rather than converted.
+TEST(CodecRegistry, RequireCodecRefusesMissingNamesAndOtherKinds) {
+  for (const Codec& codec : Codecs()) EXPECT_EQ(&RequireCodec(codec.name, codec.kind), &codec);
+  EXPECT_THROW(RequireCodec("no-such-code", CodecKind::kFile), std::logic_error);
+  EXPECT_THROW(RequireCodec("mengkeli", CodecKind::kPaste), std::logic_error);
+  EXPECT_THROW(RequireCodec("wordfont", CodecKind::kFile), std::logic_error);
+}
+
 TEST(CodecsAgainstReference, FilesThroughTheDriver) {
   testing::TempDir dir;
   for (const Codec& codec : Codecs()) {
