@@ -12,11 +12,6 @@
 
 namespace qorvel {
 
-// The maximum of Kestrum's progress bar for an input of `inputBytes` bytes:
-// twice the number of reads the counting pass makes (the bytes plus the read
-// that meets the end), kept whole in 64 bits.
-constexpr std::uint64_t HasiProgressRange(std::uint64_t inputBytes) { return 2 * (inputBytes + 1); }
-
 // One cell of the conversion table as it is written, so that a check can
 // read the same table with a scan of its own. With `prefix` 0: the cell of a
 // first byte `b` in 0x20..0x7F ("copy", "prefix", "pair", or GlyphCodes in

@@ -4,7 +4,7 @@
 
 #include "convdialog/conv_run.h"
 #include "codec/registry.h"
-#include "codec/hasi.h"
+#include "kestrum/kestrum_progress.h"
 #include "kestrum/kestrum_messages.h"
 #include "kestrum/kestrum_icon.h"
 
@@ -69,7 +69,7 @@ void CKestrumDlg::OnOK() {
 
   CConversionRun run(*this, strInput, strOutput);
   if (!run.RefuseSameFile() || !run.CountInput(qorvel::kKestrumOpenCountFailText)) return;
-  SetProgressRange(qorvel::HasiProgressRange(run.InputSize()));
+  SetProgressRange(KestrumProgressRange(run.InputSize()));
   m_progress.SetStep(1);
   UpdateWindow();  // the bar starts again from its new range
 

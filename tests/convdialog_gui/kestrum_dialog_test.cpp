@@ -14,6 +14,7 @@
 #include "fileio/convert_file.h"
 #include "codec/hasi.h"
 #include "kestrum/kestrum_dlg.h"
+#include "kestrum/kestrum_progress.h"
 
 using namespace convtest;
 using qorvel::platform::ScopedUi;
@@ -143,7 +144,8 @@ class KestrumDialogTest : public QObject {
   void progressBeyondTheControlsRangeIsScaled() {
     ShownDialog shown;
     CKestrumDlg& dlg = shown.dlg;
-    const std::uint64_t max = qorvel::HasiProgressRange(std::uint64_t{5} << 40);
+    const std::uint64_t max = KestrumProgressRange(std::uint64_t{5} << 40);
+    QCOMPARE(max, (std::uint64_t{5} << 41) + 2);  // twice the reads, not cut to 32 bits
     dlg.SetProgressRange(max);
     QCOMPARE(dlg.GetProgressMax(), max);
     QVERIFY(ProgressBar(dlg)->maximum() > INT_MAX / 2);

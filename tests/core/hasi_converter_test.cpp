@@ -115,11 +115,5 @@ TEST(HasiEnd, NulEndsTheInput) {
   EXPECT_EQ(conv.Consumed(), 1u);
 }
 
-TEST(HasiProgress, RangeIsTwiceTheReadsInSixtyFourBits) {
-  EXPECT_EQ(HasiProgressRange(0), 2u);
-  EXPECT_EQ(HasiProgressRange(40000), 80002u);
-  EXPECT_EQ(HasiProgressRange(std::uint64_t{10} << 30), (std::uint64_t{20} << 30) + 2);
-}
-
 }  // namespace
 }  // namespace qorvel
