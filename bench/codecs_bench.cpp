@@ -2,10 +2,12 @@
 // text made for the code, converted as the conversion driver converts a
 // file, by a fresh converter from the registry fed 1 MB chunks whose output
 // is taken away after each. A code without a text generator here is timed
-// on random bytes.
+// on words of its test alphabet (tests/reference/alphabet.cpp); a code with
+// neither stops the benchmark program at its start.
 
 #include <benchmark/benchmark.h>
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "codec/mengkeli_table.h"
 #include "codec/mingantu.h"
 #include "codec/registry.h"
+#include "reference/alphabet.h"
 #include "text_gen.h"
 
 namespace qorvel::bench {
@@ -56,7 +59,11 @@ std::string TextOf(std::string_view name, std::size_t bytes) {
   if (name == "mingantu") return MakeText(bytes, UnitsWithEntries(MingantuUnitTable()), 11);
   if (name == "wordfont") return MakeText(bytes, WordFontUnits(), 3);
   if (name == "hasi") return MakeText(bytes, HasiUnits(), 4);
-  return RandomBytes(bytes, 1);
+  const Alphabet alphabet = AlphabetOf(name);
+  if (alphabet.units.empty())
+    throw std::logic_error("no text for the code '" + std::string(name) + "': give it an alphabet in " +
+                           "tests/reference/alphabet.cpp");
+  return MakeText(bytes, alphabet.units, 5);
 }
 
 void Convert(benchmark::State& state, const Codec& codec) {
@@ -77,12 +84,14 @@ void Convert(benchmark::State& state, const Codec& codec) {
 }
 
 [[maybe_unused]] const bool kRegistered = [] {
-  for (const Codec& codec : Codecs())
+  for (const Codec& codec : Codecs()) {
+    TextOf(codec.name, 1);  // a code without a text fails here, before any timing
     benchmark::RegisterBenchmark(("BM_Convert/" + std::string(codec.name)).c_str(),
                                  [&codec](benchmark::State& state) { Convert(state, codec); })
         ->Arg(64)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+  }
   return true;
 }();
 

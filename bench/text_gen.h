@@ -50,13 +50,4 @@ inline void SetThroughput(benchmark::State& state, const std::string& text) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
 }
 
-// Bytes 1..255 drawn evenly: the text of a code that has no generator.
-inline std::string RandomBytes(std::size_t bytes, std::uint32_t seed) {
-  std::mt19937 rng(seed);
-  std::uniform_int_distribution<int> byte(1, 255);
-  std::string text(bytes, '\0');
-  for (char& c : text) c = static_cast<char>(byte(rng));
-  return text;
-}
-
 }  // namespace qorvel::bench
