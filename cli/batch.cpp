@@ -15,11 +15,10 @@
 #include <map>
 #include <mutex>
 #include <new>
-#include <system_error>
-#include <thread>
 
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
+#include "fileio/helper_thread.h"
 
 namespace qorvel::cli {
 namespace {
@@ -163,16 +162,13 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
     }
   };
   const std::size_t workers = std::min<std::size_t>({jobs == 0 ? 1 : jobs, kMaxJobs, plan.size()});
-  std::vector<std::thread> pool;
-  try {
-    pool.reserve(workers);
-    for (std::size_t w = 1; w < workers; ++w) pool.emplace_back(work);
-  } catch (const std::system_error&) {
-    // Fewer threads than asked for still convert every file.
-  } catch (const std::bad_alloc&) {
-  }
+  // Fewer threads than asked for (the system may refuse some) still
+  // convert every file; the pool joins them as it goes.
+  std::vector<HelperThread> pool(workers > 1 ? workers - 1 : 0);
+  for (HelperThread& thread : pool)
+    if (!thread.Start(work)) break;
   work();
-  for (auto& t : pool) t.join();
+  pool.clear();
 
   const std::size_t failed = plan.size() - converted.load();
   report.Line(std::to_string(converted.load()) + (converted.load() == 1 ? " file" : " files") + " converted, " +
