@@ -1,5 +1,5 @@
 // Windows: writes the dump of tests/windows/cp936_dump.h for the system's
-// code page 936 as platform/cp936_win32_core.cpp uses it, after checking
+// code page 936 as cp936/cp936_win32.cpp uses it, after checking
 // that whole texts (the one-call path, the runs between bad lead bytes, the
 // pieces) decode and encode as their sequences and characters do one by one.
 // Run by scripts/windows-cp936-check.sh under Wine.
@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/cp936_win32_core.h"
+#include "cp936/cp936.h"
 #include "tests/windows/cp936_dump.h"
 
-using qorvel::platform::DecodeCp936Units;
-using qorvel::platform::EncodeCp936Units;
+using qorvel::DecodeCp936Units;
+using qorvel::EncodeCp936Units;
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Linux: writes the dump of tests/windows/cp936_dump.h for ICU's
-// "windows-936-2000" as platform/cp936_icu.cpp sets it up ('?' for what it
+// "windows-936-2000" as cp936/cp936_icu.cpp sets it up ('?' for what it
 // cannot encode), the reference that scripts/windows-cp936-check.sh holds
 // the Windows converter to.
 //

@@ -1,5 +1,5 @@
 // The desktop clipboard's conversion, for the web page's tests: ICU's
-// "windows-936-2000" with '?' as the substitute, as platform/cp936_icu.cpp
+// "windows-936-2000" with '?' as the substitute, as cp936/cp936_icu.cpp
 // sets it up, applied to each record on standard input.
 //
 //   cp936_reference decode   records of bytes in, records of UTF-16 out

@@ -1,6 +1,6 @@
 // Writes the page's code page 936 <-> Unicode tables, taken from ICU's
 // "windows-936-2000", the converter behind the desktop clipboard
-// (platform/cp936_icu.cpp). The browser's own GBK decoder follows GB18030 and
+// (cp936/cp936_icu.cpp). The browser's own GBK decoder follows GB18030 and
 // differs from it (0xFF, the vertical forms, the A6D9.. and FE50.. areas, a
 // lead byte before a digit), so the page carries ICU's answers instead.
 //
@@ -46,7 +46,7 @@ Converter Open() {
   Converter c(ucnv_open("windows-936-2000", &status));
   if (U_FAILURE(status) || !c) Fail("ICU has no converter windows-936-2000");
   status = U_ZERO_ERROR;
-  ucnv_setSubstChars(c.get(), "?", 1, &status);  // as platform/cp936_icu.cpp
+  ucnv_setSubstChars(c.get(), "?", 1, &status);  // as cp936/cp936_icu.cpp
   return c;
 }
 

@@ -1,15 +1,14 @@
-// platform/cp936.h on Windows: the system's code page 936 table, through
-// the Qt-free core that tests/windows/cp936_dump.cpp checks against ICU.
+// platform/cp936.h: the Qt strings over the core's code page 936
+// (cp936/cp936.h: ICU on Linux, the system's table on Windows).
 #include "platform/cp936.h"
 
-#include "platform/cp936_win32_core.h"
+#include "cp936/cp936.h"
 
 namespace qorvel::platform {
 
 QString DecodeCp936(std::string_view bytes) {
   const std::u16string units = DecodeCp936Units(bytes);
-  return QString(reinterpret_cast<const QChar*>(units.data()),
-                 static_cast<qsizetype>(units.size()));
+  return QString(reinterpret_cast<const QChar*>(units.data()), static_cast<qsizetype>(units.size()));
 }
 
 std::string EncodeCp936(QStringView text) {

@@ -1,10 +1,10 @@
-#include "platform/cp936_win32_core.h"
+#include "cp936/cp936.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-namespace qorvel::platform {
+namespace qorvel {
 namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' UTF-16 units");
@@ -169,4 +169,4 @@ std::u16string DecodeCp936Units(std::string_view bytes) {
 
 std::string EncodeCp936Units(std::u16string_view text) { return EncodeCp936Units(text, kMaxPiece); }
 
-}  // namespace qorvel::platform
+}  // namespace qorvel
