@@ -18,43 +18,19 @@
 #include "layout/layout.h"
 #include "reference/alphabet.h"
 #include "reference/reference.h"
+#include "support/hex.h"
+#include "support/random_input.h"
 #include "support/temp_files.h"
 
 namespace qorvel {
 namespace {
 
+using testing::AnyBytes;
+using testing::Hex;
+using testing::RandomInput;
+using testing::SameBytes;
+
 using namespace std::string_literals;
-
-// About `size` bytes: units, separators and now and then any byte; in long
-// inputs now and then a run of thousands of bytes of units with a line feed
-// here and there (a long word). With `nul`, one NUL at a random place.
-std::string RandomInput(std::mt19937& rng, const Alphabet& a, std::size_t size, bool nul) {
-  std::uniform_int_distribution<int> roll(0, 999), byte(1, 255), runLength(300, 3000);
-  const auto pick = [&](const std::vector<std::string>& v) {
-    return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)];
-  };
-  std::string s;
-  while (s.size() < size) {
-    const int r = roll(rng);
-    if (a.units.empty() || r < 80) {
-      s += static_cast<char>(byte(rng));
-    } else if (r < 250) {
-      s += pick(a.separators);
-    } else if (r == 999 && size > 5000) {
-      for (int k = runLength(rng); k > 0; --k) s += k % 200 == 0 ? "\n" : pick(a.units);
-    } else {
-      s += pick(a.units);
-    }
-  }
-  if (nul) s.insert(std::uniform_int_distribution<std::size_t>(0, s.size())(rng), 1, '\0');
-  return s;
-}
-
-std::string AnyBytes(std::mt19937& rng, std::size_t maxSize) {
-  std::string s(std::uniform_int_distribution<std::size_t>(0, maxSize)(rng), '\0');
-  for (char& c : s) c = static_cast<char>(std::uniform_int_distribution<int>(0, 255)(rng));
-  return s;
-}
 
 // Feeds `in` in pieces of 0..maxPiece bytes (whole when maxPiece is 0),
 // each in a buffer of exactly its size so that a read past a chunk's end
@@ -82,28 +58,6 @@ ReferenceResult Feed(const Codec& codec, std::string_view in, std::mt19937& rng,
   got.consumed = conv->Consumed();
   got.endedAtNul = !more;
   return got;
-}
-
-std::string Hex(std::string_view bytes) {
-  std::string s;
-  for (unsigned char c : bytes) {
-    s += "0123456789ABCDEF"[c >> 4];
-    s += "0123456789ABCDEF"[c & 15];
-    s += ' ';
-  }
-  return s;
-}
-
-// Equal bytes, or where they first differ.
-::testing::AssertionResult SameBytes(std::string_view got, std::string_view want) {
-  if (got == want) return ::testing::AssertionSuccess();
-  std::size_t k = 0;
-  while (k < got.size() && k < want.size() && got[k] == want[k]) ++k;
-  const std::size_t from = k < 8 ? 0 : k - 8;
-  return ::testing::AssertionFailure() << "outputs of " << got.size() << " and " << want.size()
-                                       << " bytes first differ at byte " << k << "\n     got from byte " << from
-                                       << ": " << Hex(got.substr(from, 24)) << "\n  wanted from byte " << from
-                                       << ": " << Hex(want.substr(from, 24));
 }
 
 // Fed whole and in the given piece sizes, `in` converts as the reference

@@ -1,0 +1,177 @@
+// The library as another program uses it, through qorvel.h and the shared
+// library alone: every code of its list against the references, on random
+// inputs in random pieces into random output buffers down to one byte, with
+// the one-call form beside; the layout likewise; the Unicode edge; and what
+// a caller gets back for its mistakes.
+
+#include <gtest/gtest.h>
+#include <qorvel.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "reference/reference.h"
+#include "support/hex.h"
+#include "support/random_input.h"
+
+namespace qorvel {
+namespace {
+
+using testing::AnyBytes;
+using testing::RandomInput;
+using testing::SameBytes;
+
+// A buffer of exactly `n` bytes, so that a read or write past it shows
+// under the sanitizers.
+std::unique_ptr<char[]> Exact(std::string_view bytes) {
+  auto p = std::make_unique_for_overwrite<char[]>(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), p.get());
+  return p;
+}
+
+struct Streamed {
+  std::string out;
+  std::uint64_t consumed = 0;
+  bool ended = false;
+};
+
+Streamed Stream(const char* code, std::string_view in, std::mt19937& rng, std::size_t maxPiece,
+                std::size_t maxRoom) {
+  qorvel_converter* conv = nullptr;
+  EXPECT_EQ(qorvel_open(code, &conv), QORVEL_OK);
+  Streamed got;
+  std::uniform_int_distribution<std::size_t> pieceSize(0, maxPiece), roomSize(1, maxRoom);
+  std::size_t at = 0;
+  int status = QORVEL_OK;
+  for (std::size_t piece = 0, pieceAt = 0;;) {
+    if (pieceAt == piece) {  // the caller reads its next piece
+      if (at == in.size() || status == QORVEL_ENDED) break;
+      piece = std::min(pieceSize(rng), in.size() - at);
+      pieceAt = 0;
+    }
+    const auto input = Exact(in.substr(at, piece - pieceAt));
+    const std::size_t room = roomSize(rng);
+    const auto out = std::make_unique_for_overwrite<char[]>(room);
+    std::size_t taken = 0, written = 0;
+    status = qorvel_convert(conv, input.get(), piece - pieceAt, &taken, out.get(), room, &written);
+    EXPECT_GE(status, 0) << qorvel_status_message(status);
+    if (status < 0) break;
+    EXPECT_LE(written, room);
+    EXPECT_TRUE(status != QORVEL_OK || taken == piece - pieceAt);
+    got.out.append(out.get(), written);
+    at += taken;
+    pieceAt += taken;
+    if (status == QORVEL_ENDED) pieceAt = piece;  // nothing after the NUL is read
+  }
+  got.ended = status == QORVEL_ENDED;
+  got.consumed = qorvel_consumed(conv);
+  do {
+    const std::size_t room = roomSize(rng);
+    const auto out = std::make_unique_for_overwrite<char[]>(room);
+    std::size_t written = 0;
+    status = qorvel_finish(conv, out.get(), room, &written);
+    got.out.append(out.get(), written);
+  } while (status == QORVEL_OUTPUT_FULL);
+  EXPECT_EQ(status, QORVEL_OK);
+  qorvel_close(conv);
+  return got;
+}
+
+// What a one-call function returns: `call(&out, &size)`.
+template <class Call>
+std::string Whole(Call call) {
+  char* out = nullptr;
+  std::size_t size = 0;
+  const int status = call(&out, &size);
+  EXPECT_EQ(status, QORVEL_OK) << qorvel_status_message(status);
+  if (status != QORVEL_OK) return {};
+  EXPECT_EQ(out[size], '\0');
+  std::string s(out, size);
+  qorvel_free(out);
+  return s;
+}
+
+TEST(Library, EveryCodeAgainstReferenceInAnyPiecesAndBuffers) {
+  ASSERT_GT(qorvel_code_count(), 0u);
+  for (std::size_t i = 0; i < qorvel_code_count(); ++i) {
+    const char* code = qorvel_code_name(i);
+    SCOPED_TRACE(code);
+    std::mt19937 rng(20261208 + static_cast<unsigned>(i));
+    const Alphabet alphabet = AlphabetOf(code);
+    for (int round = 0; round < 300; ++round) {
+      const std::string in = round % 3 ? RandomInput(rng, alphabet, round * 7 % 3000, round % 5 == 0)
+                                       : AnyBytes(rng, 300);
+      const ReferenceResult want = ReferenceRun(code, in);
+      const Streamed got = Stream(code, in, rng, round % 2 ? 9 : 5000, round % 4 ? 3 : 70000);
+      ASSERT_TRUE(SameBytes(got.out, want.out)) << "input " << testing::Hex(in.substr(0, 64));
+      ASSERT_EQ(got.consumed, want.consumed);
+      ASSERT_EQ(got.ended, want.endedAtNul);
+      const auto input = Exact(in);
+      ASSERT_TRUE(SameBytes(Whole([&](char** o, std::size_t* n) { return qorvel_convert_all(code, input.get(), in.size(), o, n); }),
+                            want.out));
+    }
+  }
+}
+
+TEST(Library, LayoutAgainstReference) {
+  std::mt19937 rng(8);
+  const Alphabet alphabet = AlphabetOf("mengkeli-paste");
+  for (int round = 0; round < 300; ++round) {
+    const std::string in = RandomInput(rng, alphabet, round * 13 % 4000, round % 7 == 0);
+    const std::uint32_t height = round % 10 == 0 ? 0xFFFFFFFF : std::uniform_int_distribution<std::uint32_t>(0, 900)(rng);
+    const std::string wrapped = ReferenceWrap(in, height);
+    const auto input = Exact(in);
+    for (int w : {0, 1}) {
+      ASSERT_TRUE(SameBytes(Whole([&](char** o, std::size_t* n) { return qorvel_layout(input.get(), in.size(), height, w, o, n); }),
+                            w ? wrapped : ReferenceWebFormat(wrapped)));
+    }
+  }
+}
+
+TEST(Library, UnicodeEdge) {
+  // The user-defined area, where the Qorvel glyphs are, round-trips through
+  // U+E234...; a bad byte sequence is U+FFFD; what code page 936 lacks, or
+  // UTF-8 that is not well formed, is '?'.
+  const std::string bytes = "\xF8\xA1\xFE\xFE" "A\xB0\xA1\r\n";
+  const std::string text = Whole([&](char** o, std::size_t* n) { return qorvel_to_utf8(bytes.data(), bytes.size(), o, n); });
+  EXPECT_EQ(text, "\xEE\x88\xB4\xEE\x93\x85" "A\xE5\x95\x8A\r\n");  // U+E234 U+E4C5 A 啊
+  EXPECT_EQ(Whole([&](char** o, std::size_t* n) { return qorvel_from_utf8(text.data(), text.size(), o, n); }), bytes);
+  const std::string bad = "\x81";
+  EXPECT_EQ(Whole([&](char** o, std::size_t* n) { return qorvel_to_utf8(bad.data(), bad.size(), o, n); }), "\xEF\xBF\xBD");
+  const std::string odd = "\xF0\x9F\x98\x80|\xC0\xAF|\xED\xA0\x80|\xE5\x95";  // beyond the BMP, overlong, surrogate, cut
+  EXPECT_EQ(Whole([&](char** o, std::size_t* n) { return qorvel_from_utf8(odd.data(), odd.size(), o, n); }), "?|?|?|?");
+}
+
+TEST(Library, CallerMistakesAreStatusesNotCrashes) {
+  qorvel_converter* conv = reinterpret_cast<qorvel_converter*>(1);
+  EXPECT_EQ(qorvel_open("no-such-code", &conv), QORVEL_ERROR_UNKNOWN_CODE);
+  EXPECT_EQ(conv, nullptr);
+  EXPECT_STREQ(qorvel_status_message(QORVEL_ERROR_UNKNOWN_CODE), "unknown code");
+  EXPECT_EQ(qorvel_open(nullptr, &conv), QORVEL_ERROR_INVALID_ARGUMENT);
+  EXPECT_EQ(qorvel_code_name(qorvel_code_count()), nullptr);
+  EXPECT_EQ(qorvel_code_kind(qorvel_code_count()), -1);
+  char* out = reinterpret_cast<char*>(1);
+  std::size_t size = 1;
+  EXPECT_EQ(qorvel_convert_all("no-such-code", "x", 1, &out, &size), QORVEL_ERROR_UNKNOWN_CODE);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(qorvel_layout(nullptr, 3, 500, 0, &out, &size), QORVEL_ERROR_INVALID_ARGUMENT);
+
+  // Input after the end needs a reset; the reset converter starts afresh.
+  ASSERT_EQ(qorvel_open("hasi", &conv), QORVEL_OK);
+  std::size_t taken = 0, written = 0;
+  char buffer[64];
+  EXPECT_EQ(qorvel_convert(conv, nullptr, 1, &taken, buffer, sizeof buffer, &written), QORVEL_ERROR_INVALID_ARGUMENT);
+  EXPECT_EQ(qorvel_finish(conv, buffer, sizeof buffer, &written), QORVEL_OK);
+  EXPECT_EQ(qorvel_convert(conv, "A", 1, &taken, buffer, sizeof buffer, &written), QORVEL_ERROR_FINISHED);
+  EXPECT_EQ(qorvel_reset(conv), QORVEL_OK);
+  EXPECT_EQ(qorvel_convert(conv, "A", 1, &taken, buffer, sizeof buffer, &written), QORVEL_OK);
+  EXPECT_EQ(qorvel_consumed(conv), 1u);
+  qorvel_close(conv);
+  qorvel_close(nullptr);
+}
+
+}  // namespace
+}  // namespace qorvel
