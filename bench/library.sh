@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The library's costs, on inputs in the page cache, medians of RUNS runs:
+#   per code, 100 MB (MB) converted by `qorvel convert` and by a C program on
+#   the library (bench/library_convert.c: 64 KB reads, a 64 KB output
+#   buffer), both to /dev/null; lib/cli = the library's time over qorvel's;
+#   and 1 000 files of 100 KB of the Mengkeli sample converted by one
+#   `qorvel convert -O DIR` run (its default jobs, one per core) against a
+#   `for` loop of one `qorvel convert` per file, and that loop over the cores.
+#   bench/library.sh [MB (default 100)] [RUNS (default 5)]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mb=${1:-100}
+runs=${2:-5}
+scripts/deps.sh
+build=build/compare
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_GUI=OFF -DQORVEL_TESTS=OFF \
+  -DQORVEL_BENCH=ON >/dev/null
+cmake --build "$build" --target qorvel library_convert >"$build/library-build.log" 2>&1 ||
+  { tail -n 30 "$build/library-build.log"; exit 1; }
+qorvel=$PWD/$build/cli/qorvel
+library=$PWD/$build/bench/library_convert
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+seconds() { # command... -> elapsed seconds
+  local t0 t1
+  t0=$(date +%s.%N)
+  "$@" >/dev/null
+  t1=$(date +%s.%N)
+  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f\n", b - a }'
+}
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+repeat_to() { # sample bytes out
+  cp "$1" "$3"
+  while [ "$(stat -c %s "$3")" -lt "$2" ]; do cat "$3" "$3" >"$3.tmp" && mv "$3.tmp" "$3"; done
+  truncate -s "$2" "$3"
+}
+
+cores=$(nproc)
+echo "machine: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1), $cores cores;" \
+  "load average $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-15s %9s %9s %8s\n' code cli_s library_s lib/cli
+for code in $("$qorvel" convert --list | cut -f1); do
+  repeat_to "samples/${code%%-*}_sample.txt" $((mb * 1024 * 1024)) "$work/in.txt"
+  : >"$work/c" >"$work/l"
+  for ((r = 0; r < runs; r++)); do  # alternating, so that both see the same machine
+    seconds "$qorvel" convert -q --from "$code" -o /dev/null "$work/in.txt" >>"$work/c"
+    seconds sh -c "'$library' '$code' < '$work/in.txt' > /dev/null" >>"$work/l"
+  done
+  awk -v k="$code" -v c="$(median <"$work/c")" -v l="$(median <"$work/l")" \
+    'BEGIN { printf "%-15s %9.3f %9.3f %7.2fx\n", k, c, l, l / c }'
+done
+rm -f "$work/in.txt"
+
+mkdir "$work/many" "$work/out"
+repeat_to samples/mengkeli_sample.txt 102400 "$work/one.txt"
+for ((i = 0; i < 1000; i++)); do cp "$work/one.txt" "$work/many/f$i.txt"; done
+loop() {
+  local f
+  for f in "$work"/many/*.txt; do "$qorvel" convert -q --from mengkeli -o "$work/out/${f##*/}" "$f"; done
+}
+: >"$work/b" >"$work/f"
+for ((r = 0; r < runs; r++)); do
+  seconds sh -c "'$qorvel' convert -q --from mengkeli -O '$work/out' '$work'/many/*.txt 2>/dev/null" >>"$work/b"
+  seconds loop >>"$work/f"
+done
+awk -v b="$(median <"$work/b")" -v f="$(median <"$work/f")" -v n="$cores" \
+  'BEGIN { printf "1000 files of 100 KB: -O DIR %.3f s; for loop %.3f s, over %d cores %.3f s; -O DIR / (loop / cores) = %.2f\n",
+                  b, f, n, f / n, b / (f / n) }'
+echo "($mb MB inputs of the samples repeated, median of $runs runs)"
