@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The library's costs, on inputs in the page cache, medians of RUNS runs:
 #   per code, 100 MB (MB) converted by `qorvel convert` and by a C program on
-#   the library (bench/library_convert.c: 64 KB reads, a 64 KB output
-#   buffer), both to /dev/null; lib/cli = the library's time over qorvel's;
+#   the library (README's C example, capi/examples/convert.c: 64 KB reads,
+#   a 64 KB output buffer), both to /dev/null; lib/cli = the library's time over qorvel's;
 #   and 1 000 files of 100 KB of the Mengkeli sample converted by one
 #   `qorvel convert -O DIR` run (its default jobs, one per core) against a
 #   `for` loop of one `qorvel convert` per file, and that loop over the cores.
