@@ -12,6 +12,8 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
 #include "reference/reference.h"
 #include "support/hex.h"
@@ -94,26 +96,35 @@ std::string Whole(Call call) {
   return s;
 }
 
+// One code's rounds; on the first difference, stops and says what it was.
+void AgainstReference(std::size_t index) {
+  const char* code = qorvel_code_name(index);
+  SCOPED_TRACE(code);
+  std::mt19937 rng(20261208 + static_cast<unsigned>(index));
+  const Alphabet alphabet = AlphabetOf(code);
+  for (int round = 0; round < 300; ++round) {
+    const std::string in = round % 3 ? RandomInput(rng, alphabet, round * 7 % 3000, round % 5 == 0)
+                                     : AnyBytes(rng, 300);
+    const ReferenceResult want = ReferenceRun(code, in);
+    const Streamed got = Stream(code, in, rng, round % 2 ? 9 : 5000, round % 4 ? 3 : 70000);
+    ASSERT_TRUE(SameBytes(got.out, want.out)) << "input " << testing::Hex(in.substr(0, 64));
+    ASSERT_EQ(got.consumed, want.consumed);
+    ASSERT_EQ(got.ended, want.endedAtNul);
+    const auto input = Exact(in);
+    const std::string whole = Whole([&](char** out, std::size_t* size) {
+      return qorvel_convert_all(code, input.get(), in.size(), out, size);
+    });
+    ASSERT_TRUE(SameBytes(whole, want.out));
+  }
+}
+
+// Every code at once, each on a thread of its own: distinct converters may
+// run on distinct threads.
 TEST(Library, EveryCodeAgainstReferenceInAnyPiecesAndBuffers) {
   ASSERT_GT(qorvel_code_count(), 0u);
-  for (std::size_t i = 0; i < qorvel_code_count(); ++i) {
-    const char* code = qorvel_code_name(i);
-    SCOPED_TRACE(code);
-    std::mt19937 rng(20261208 + static_cast<unsigned>(i));
-    const Alphabet alphabet = AlphabetOf(code);
-    for (int round = 0; round < 300; ++round) {
-      const std::string in = round % 3 ? RandomInput(rng, alphabet, round * 7 % 3000, round % 5 == 0)
-                                       : AnyBytes(rng, 300);
-      const ReferenceResult want = ReferenceRun(code, in);
-      const Streamed got = Stream(code, in, rng, round % 2 ? 9 : 5000, round % 4 ? 3 : 70000);
-      ASSERT_TRUE(SameBytes(got.out, want.out)) << "input " << testing::Hex(in.substr(0, 64));
-      ASSERT_EQ(got.consumed, want.consumed);
-      ASSERT_EQ(got.ended, want.endedAtNul);
-      const auto input = Exact(in);
-      ASSERT_TRUE(SameBytes(Whole([&](char** o, std::size_t* n) { return qorvel_convert_all(code, input.get(), in.size(), o, n); }),
-                            want.out));
-    }
-  }
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < qorvel_code_count(); ++i) threads.emplace_back(AgainstReference, i);
+  for (std::thread& t : threads) t.join();
 }
 
 TEST(Library, LayoutAgainstReference) {
@@ -121,14 +132,24 @@ TEST(Library, LayoutAgainstReference) {
   const Alphabet alphabet = AlphabetOf("mengkeli-paste");
   for (int round = 0; round < 300; ++round) {
     const std::string in = RandomInput(rng, alphabet, round * 13 % 4000, round % 7 == 0);
-    const std::uint32_t height = round % 10 == 0 ? 0xFFFFFFFF : std::uniform_int_distribution<std::uint32_t>(0, 900)(rng);
+    const std::uint32_t height =
+        round % 10 == 0 ? 0xFFFFFFFF : std::uniform_int_distribution<std::uint32_t>(0, 900)(rng);
     const std::string wrapped = ReferenceWrap(in, height);
     const auto input = Exact(in);
     for (int w : {0, 1}) {
-      ASSERT_TRUE(SameBytes(Whole([&](char** o, std::size_t* n) { return qorvel_layout(input.get(), in.size(), height, w, o, n); }),
-                            w ? wrapped : ReferenceWebFormat(wrapped)));
+      const std::string got = Whole([&](char** out, std::size_t* size) {
+        return qorvel_layout(input.get(), in.size(), height, w, out, size);
+      });
+      ASSERT_TRUE(SameBytes(got, w ? wrapped : ReferenceWebFormat(wrapped)));
     }
   }
+}
+
+std::string ToUtf8(const std::string& bytes) {
+  return Whole([&](char** out, std::size_t* size) { return qorvel_to_utf8(bytes.data(), bytes.size(), out, size); });
+}
+std::string FromUtf8(const std::string& text) {
+  return Whole([&](char** out, std::size_t* size) { return qorvel_from_utf8(text.data(), text.size(), out, size); });
 }
 
 TEST(Library, UnicodeEdge) {
@@ -136,13 +157,14 @@ TEST(Library, UnicodeEdge) {
   // U+E234...; a bad byte sequence is U+FFFD; what code page 936 lacks, or
   // UTF-8 that is not well formed, is '?'.
   const std::string bytes = "\xF8\xA1\xFE\xFE" "A\xB0\xA1\r\n";
-  const std::string text = Whole([&](char** o, std::size_t* n) { return qorvel_to_utf8(bytes.data(), bytes.size(), o, n); });
+  const std::string text = ToUtf8(bytes);
   EXPECT_EQ(text, "\xEE\x88\xB4\xEE\x93\x85" "A\xE5\x95\x8A\r\n");  // U+E234 U+E4C5 A 啊
-  EXPECT_EQ(Whole([&](char** o, std::size_t* n) { return qorvel_from_utf8(text.data(), text.size(), o, n); }), bytes);
+  EXPECT_EQ(FromUtf8(text), bytes);
   const std::string bad = "\x81";
-  EXPECT_EQ(Whole([&](char** o, std::size_t* n) { return qorvel_to_utf8(bad.data(), bad.size(), o, n); }), "\xEF\xBF\xBD");
-  const std::string odd = "\xF0\x9F\x98\x80|\xC0\xAF|\xED\xA0\x80|\xE5\x95";  // beyond the BMP, overlong, surrogate, cut
-  EXPECT_EQ(Whole([&](char** o, std::size_t* n) { return qorvel_from_utf8(odd.data(), odd.size(), o, n); }), "?|?|?|?");
+  EXPECT_EQ(ToUtf8(bad), "\xEF\xBF\xBD");
+  // Beyond the BMP, overlong, a surrogate, cut short.
+  const std::string odd = "\xF0\x9F\x98\x80|\xC0\xAF|\xED\xA0\x80|\xE5\x95";
+  EXPECT_EQ(FromUtf8(odd), "?|?|?|?");
 }
 
 TEST(Library, CallerMistakesAreStatusesNotCrashes) {
@@ -163,7 +185,8 @@ TEST(Library, CallerMistakesAreStatusesNotCrashes) {
   ASSERT_EQ(qorvel_open("hasi", &conv), QORVEL_OK);
   std::size_t taken = 0, written = 0;
   char buffer[64];
-  EXPECT_EQ(qorvel_convert(conv, nullptr, 1, &taken, buffer, sizeof buffer, &written), QORVEL_ERROR_INVALID_ARGUMENT);
+  EXPECT_EQ(qorvel_convert(conv, nullptr, 1, &taken, buffer, sizeof buffer, &written),
+            QORVEL_ERROR_INVALID_ARGUMENT);
   EXPECT_EQ(qorvel_finish(conv, buffer, sizeof buffer, &written), QORVEL_OK);
   EXPECT_EQ(qorvel_convert(conv, "A", 1, &taken, buffer, sizeof buffer, &written), QORVEL_ERROR_FINISHED);
   EXPECT_EQ(qorvel_reset(conv), QORVEL_OK);
