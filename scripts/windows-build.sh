@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Cross-builds qorvel for 64-bit Windows with Debian's mingw-w64 and packs it:
+# Cross-builds qorvel and libqorvel for 64-bit Windows with Debian's
+# mingw-w64 and packs them:
 #   out/windows/qorvel.exe           statically linked, no DLLs to carry
-#   out/windows/qorvel-windows.zip   qorvel.exe, README.txt, qorvel.txt (the man page)
+#   out/windows/qorvel-windows.zip   qorvel.exe, qorvel.dll, README.txt,
+#     qorvel.txt (the man page), and for C programs on the library
+#     include/qorvel.h and lib/ with the import libraries libqorvel.dll.a
+#     (MinGW), qorvel.lib (Visual Studio) and qorvel.def
+# qorvel.exe and qorvel.dll are checked to need only Windows' own DLLs, and
+# qorvel.dll to export exactly the functions qorvel.h declares.
 # Prints the two paths, qorvel.exe's first. Needs the packages of scripts/deps.sh.
 #
 #   scripts/windows-build.sh [GUI_FOLDER]
@@ -43,13 +49,28 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" "${launcher[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target qorvel >"$build.log" 2>&1 ||
+cmake --build "$build" -j"$(nproc)" --target qorvel libqorvel >"$build.log" 2>&1 ||
   { grep -E 'error|Error' "$build.log" | head -n 30 >&2; echo "windows-build: build failed ($build.log)" >&2; exit 1; }
+
+scripts/windows-dlls.sh "$build/cli/qorvel.exe" "$build/capi/qorvel.dll"
+# Nothing of the C++ runtime or the core, and nothing qorvel.h promises
+# missing: a C program links by these names.
+exported=$(x86_64-w64-mingw32-objdump -p "$build/capi/qorvel.dll" |
+  sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^\t\[ *[0-9]*\] //p' | sort)
+declared=$(sed -n 's/^QORVEL_API [^(]*[ *]\(qorvel_[a-z0-9_]*\)(.*/\1/p' capi/qorvel.h | sort)
+if [ -z "$declared" ] || [ "$exported" != "$declared" ]; then
+  echo "windows-build: qorvel.dll's exports are not the functions of qorvel.h:" >&2
+  diff <(echo "$declared") <(echo "$exported") | sed -n 's/^[<>]/  &/p' >&2
+  exit 1
+fi
 
 out=out/windows
 stage="$build/zip"
-rm -rf "$stage" && mkdir -p "$out" "$stage"
+rm -rf "$stage" && mkdir -p "$out" "$stage/include" "$stage/lib"
 cp "$build/cli/qorvel.exe" "$out/qorvel.exe"
+cp "$build/capi/qorvel.dll" "$stage/"
+cp capi/qorvel.h "$stage/include/"
+cp "$build/capi/"{libqorvel.dll.a,qorvel.lib,qorvel.def} "$stage/lib/"
 programs=(qorvel.exe)
 if ((${#gui[@]})); then
   cp "${gui[@]}" "$out/"
@@ -58,7 +79,8 @@ fi
 (cd "$out" && cp "${programs[@]}" "$OLDPWD/$stage/")
 scripts/windows-texts.sh "$stage"
 rm -f "$out/qorvel-windows.zip"
-(cd "$stage" && zip -q -X "$OLDPWD/$out/qorvel-windows.zip" "${programs[@]}" README.txt qorvel.txt)
+(cd "$stage" && zip -q -X "$OLDPWD/$out/qorvel-windows.zip" "${programs[@]}" qorvel.dll README.txt qorvel.txt \
+  include/qorvel.h lib/{libqorvel.dll.a,qorvel.lib,qorvel.def})
 echo "$PWD/$out/qorvel.exe"
 echo "$PWD/$out/qorvel-windows.zip"
 if ((${#gui[@]})); then scripts/windows-installer.sh "$out"; fi

@@ -3,7 +3,7 @@
 # static Qt of scripts/windows-qt.sh (built once into a cache, about 45
 # minutes the first time): velmar.exe, orlenta.exe and kestrum.exe in
 # out/windows/, each one file that needs only Windows' own DLLs (checked
-# here with objdump). Prints the folder.
+# with scripts/windows-dlls.sh). Prints the folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,16 +21,8 @@ cmake --build "$build" -j"$(nproc)" --target velmar orlenta kestrum >"$build.log
 
 out=out/windows
 mkdir -p "$out"
-# Windows' own DLLs, which every Windows has: anything else would have to be
-# carried beside the programs.
-system_dlls='^(advapi32|comdlg32|dwmapi|dwrite|d2d1|d3d9|d3d11|dxgi|shcore|gdi32|imm32|kernel32|msvcrt|netapi32|ole32|oleaut32|shell32|shlwapi|user32|userenv|uxtheme|version|winmm|winspool\.drv|ws2_32|wtsapi32|setupapi|authz|api-ms-win-[a-z0-9-]+|mpr|comctl32|bcrypt|crypt32|secur32|rpcrt4|ntdll)(\.dll)?$'
 for app in velmar orlenta kestrum; do
   cp "$build/$app/$app.exe" "$out/$app.exe"
-  foreign=$(x86_64-w64-mingw32-objdump -p "$out/$app.exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' |
-    grep -Ev "$system_dlls" || true)
-  if [ -n "$foreign" ]; then
-    echo "windows-programs: $app.exe needs DLLs that are not Windows' own: $foreign" >&2
-    exit 1
-  fi
 done
+scripts/windows-dlls.sh "$out"/{velmar,orlenta,kestrum}.exe
 echo "$PWD/$out"

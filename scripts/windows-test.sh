@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Builds qorvel.exe (scripts/windows-build.sh) and the core tests for
-# Windows, runs the core tests under Wine and checks qorvel.exe under Wine
-# against the Linux build given as $1: every code and the layout on the
-# samples and on random bytes, byte for byte, through files and through
-# standard input and output; Chinese and Mongolian file names; the bad
-# inputs that apply on Windows and Ctrl+C, each with its exit status, the
-# file named in the message, the old output untouched and no temporary file
-# left. Skips, saying so, only when mingw-w64 or Wine is not installed.
+# Builds qorvel.exe and qorvel.dll (scripts/windows-build.sh) and the core
+# tests for Windows, runs the core tests under Wine and checks qorvel.exe
+# under Wine against the Linux build given as $1: every code and the layout
+# on the samples and on random bytes, byte for byte, through files and
+# through standard input and output; Chinese and Mongolian file names; the
+# bad inputs that apply on Windows and Ctrl+C, each with its exit status,
+# the file named in the message, the old output untouched and no temporary
+# file left. Then qorvel.dll as a C program uses it: tests/capi/convert_pieces.c
+# built from the zip's header and import libraries alone converts every code
+# and lays out in random pieces, against the same Linux build. Skips, saying
+# so, only when mingw-w64 or Wine is not installed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 linux=$(realpath "${1:?usage: scripts/windows-test.sh PATH/TO/LINUX/qorvel}")
 
-for tool in x86_64-w64-mingw32-g++-posix wine zip; do
+for tool in x86_64-w64-mingw32-g++-posix wine zip unzip; do
   if ! command -v "$tool" >/dev/null; then
     echo "windows-test: SKIPPED: $tool is not installed (scripts/deps.sh installs it)"
     exit 0
@@ -26,7 +29,8 @@ start=$SECONDS
 # Wine never gets the terminal: a console program of Wine's on a terminal
 # sets it up, which would stop a run of test.sh in the background.
 exec </dev/null
-exe=$(scripts/windows-build.sh | sed -n 1p)
+built=$(scripts/windows-build.sh)
+exe=$(sed -n 1p <<<"$built") zip=$(sed -n 2p <<<"$built")
 # The core tests (every code and the layout against the references, on
 # random inputs) built for Windows too.
 tests=build/windows-tests
@@ -85,6 +89,47 @@ for code in $codes; do
 done
 same "layout of the Qorvel sample" "$OLDPWD/samples/qorvel_sample.txt" layout
 same "layout of random bytes" random.txt layout -l 200
+
+# qorvel.dll through its C interface, as a program a user builds on it from
+# the zip (the header and the import library, the DLL beside the program)
+# calls it: in random pieces into random output buffers, which must give
+# the one-call form's bytes and the Linux build's. A NUL in the middle of
+# an input ends a paste code's text there, wherever the pieces are cut,
+# while a file code converts past it.
+mkdir sdk
+(cd sdk && unzip -q "$zip")
+{ head -c 100000 random.txt; printf '\0'; head -c 1000 /dev/urandom; } >nul.txt
+seed=$RANDOM
+cc=(x86_64-w64-mingw32-gcc-posix -std=c99 -O2 -Wall -Wextra -Wpedantic -Werror -Isdk/include
+    "$OLDPWD/tests/capi/convert_pieces.c")
+pieces() {  # what, the input file, convert_pieces's arguments, then qorvel's for the same bytes
+  local what=$1 input=$2 args=$3; shift 3
+  "$linux" "$@" <"$input" >lin.out 2>/dev/null || true
+  # shellcheck disable=SC2086  # the arguments are words without spaces
+  if ! timeout 60 wine sdk/convert_pieces.exe $args <"$input" >win.out 2>err.txt; then
+    fail "$what: convert_pieces $args: $(tr -d '\r' <err.txt)"
+  elif ! cmp -s lin.out win.out; then
+    fail "$what: convert_pieces $args through qorvel.dll gives other bytes than the Linux build"
+  fi
+}
+if ! "${cc[@]}" -Lsdk/lib -lqorvel -o sdk/convert_pieces.exe 2>cc.txt ||
+   ! "${cc[@]}" sdk/lib/qorvel.lib -o sdk/convert_pieces_lib.exe 2>>cc.txt; then
+  fail "convert_pieces.c does not build on the zip's header and import libraries: $(head -n 20 cc.txt)"
+else
+  dll_codes=$(timeout 60 wine sdk/convert_pieces.exe --list 2>/dev/null | tr -d '\r' | cut -f1)
+  [ "$dll_codes" = "$codes" ] || fail "qorvel.dll lists other codes than the Linux build: $dll_codes"
+  # The import library for Visual Studio names the same DLL and functions.
+  [ "$(timeout 60 wine sdk/convert_pieces_lib.exe --list 2>/dev/null | tr -d '\r' | cut -f1)" = "$dll_codes" ] ||
+    fail "convert_pieces linked with qorvel.lib does not run against qorvel.dll"
+  for code in $dll_codes; do
+    sample="$OLDPWD/samples/${code%%-*}_sample.txt"
+    if [ -f "$sample" ]; then pieces "$code on its sample" "$sample" "$code $seed" convert -q --from "$code"; fi
+    pieces "$code on random bytes" random.txt "$code $((seed + 1))" convert -q --from "$code"
+    pieces "$code on random bytes with a NUL" nul.txt "$code $((seed + 2))" convert -q --from "$code"
+  done
+  pieces "layout of the Qorvel sample" "$OLDPWD/samples/qorvel_sample.txt" "layout $seed" layout
+  pieces "layout of random bytes" random.txt "layout $seed 200" layout -l 200
+fi
 
 # File names in Chinese and in Mongolian script.
 cp "$OLDPWD/samples/qorvel_sample.txt" 蒙古文样本.txt
@@ -148,4 +193,4 @@ if ((failures)); then
   echo "windows-test: $failures check(s) failed" >&2
   exit 1
 fi
-echo "windows-test: qorvel.exe under Wine matches the Linux build ($((SECONDS - start)) s)"
+echo "windows-test: qorvel.exe and qorvel.dll under Wine match the Linux build ($((SECONDS - start)) s)"
