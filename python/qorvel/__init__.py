@@ -34,10 +34,14 @@ _ROOM = 1 << 20   # output buffer for a piece
 
 
 def _load():
-    # QORVEL_LIBRARY names the library file (a build tree, a test).
+    # QORVEL_LIBRARY names the library file (a build tree, a test). On
+    # Windows, where Python looks for a DLL by bare name only in the
+    # system's folders, qorvel.dll is taken from beside this module.
     name = os.environ.get("QORVEL_LIBRARY")
+    if not name and sys.platform == "win32":
+        name = os.path.join(os.path.dirname(os.path.abspath(__file__)), "qorvel.dll")
     if not name:
-        name = "qorvel.dll" if sys.platform == "win32" else (ctypes.util.find_library("qorvel") or "libqorvel.so.1")
+        name = ctypes.util.find_library("qorvel") or "libqorvel.so.1"
     lib = ctypes.CDLL(name)
     size_t, char_p, size_p = ctypes.c_size_t, ctypes.c_char_p, ctypes.POINTER(ctypes.c_size_t)
     buf_p = ctypes.POINTER(ctypes.c_void_p)
