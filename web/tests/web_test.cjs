@@ -31,6 +31,9 @@ function run(cmd, args, input) {
     child.stdout.on('data', (d) => out.push(d));
     child.stderr.on('data', (d) => err.push(d));  // qorvel notes a NUL byte there
     child.on('error', reject);
+    // qorvel stops reading at a NUL byte and may exit before the rest of
+    // the input is written; its exit status still says how it went.
+    child.stdin.on('error', (e) => { if (e.code !== 'EPIPE') reject(e); });
     child.on('close', (code) => (code === 0 ? resolve(Buffer.concat(out))
       : reject(new Error(`${cmd} ${args.join(' ')}: exit ${code}: ${Buffer.concat(err)}`))));
     child.stdin.end(input);
