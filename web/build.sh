@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Builds the web edition: the pure core (codec/, layout/) compiled to
-# WebAssembly with Debian's clang and wasm32-wasi libraries, the code page
-# 936 tables taken from ICU, and one self-contained page,
-# out/web/index.html. Prints the page's path. Incremental: a second run
-# rebuilds only what changed.
+# Builds the web edition: libqorvel (capi/qorvel.cpp over codec/ and
+# layout/) compiled to WebAssembly with Debian's clang and wasm32-wasi
+# libraries (web/CMakeLists.txt), the code page 936 tables taken from ICU,
+# and one self-contained page, out/web/index.html. Prints the page's path.
+# Incremental: a second run rebuilds only what changed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/web"

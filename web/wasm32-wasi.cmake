@@ -1,4 +1,4 @@
-# Cross-compiling the core for the browser with Debian's clang and its
+# Cross-compiling libqorvel and the core for the browser with Debian's clang and its
 # wasm32-wasi C and C++ libraries (clang-16, lld-16, wasi-libc,
 # libc++-16-dev-wasm32). Only the C++ library is used: the page gives the
 # module no system interface beyond a few stubs.

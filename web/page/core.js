@@ -1,16 +1,27 @@
-// The WebAssembly core (web/core_api.cpp) as the page and its worker use it:
-// the registry's codes, a streaming conversion, a whole conversion and the
-// layout. Bytes are copied into the module's memory for each call and the
-// result copied out, so nothing the caller holds points into that memory.
+// libqorvel (capi/qorvel.h) compiled to WebAssembly, as the page and its
+// worker use it: the registry's codes, a streaming conversion, a whole
+// conversion and the layout, through the library's own functions, so that the
+// page converts exactly as the command line and the desktop programs do.
+// Bytes are copied into the module's memory for each call and the result
+// copied out, so nothing the caller holds points into that memory.
 var QvCore = (function () {
   'use strict';
 
   // Input goes to the converters in slices of this size, as the command
   // line's driver reads its input: memory stays small whatever the size.
   var SLICE = 1 << 20;
+  // A streaming run's output passes through one buffer of this size in the
+  // module's memory, whatever the size of the input.
+  var OUT_SIZE = 1 << 20;
   var INT32_MIN = -2147483648;
   var UINT32_MAX = 4294967295;
-  var DEFAULT_LINE_HEIGHT = 500;
+  var DEFAULT_LINE_HEIGHT = 500;  // QORVEL_DEFAULT_LINE_HEIGHT
+
+  // The statuses of qorvel.h that the page acts on.
+  var OUTPUT_FULL = 1;
+  var ENDED = 2;
+  var ERROR_UNKNOWN_CODE = -1;
+  var ERROR_NO_MEMORY = -3;
 
   function checkBytes(bytes) {
     if (!(bytes instanceof Uint8Array)) throw new TypeError('a Uint8Array is expected');
@@ -23,62 +34,113 @@ var QvCore = (function () {
     function cString(p) {
       var h = heap(), end = p;
       while (h[end]) end++;
-      return String.fromCharCode.apply(null, h.subarray(p, end));  // the registry's texts are ASCII
+      return String.fromCharCode.apply(null, h.subarray(p, end));  // the library's texts are ASCII
     }
     function alloc(size) {
       var p = x.malloc(Math.max(size, 1));
-      if (!p) throw new RangeError('out of memory');
+      if (!p) throw new RangeError(cString(x.qorvel_status_message(ERROR_NO_MEMORY)));
       return p;
     }
 
-    var codes = [];
-    for (var i = 0; i < x.qv_codec_count(); i++)
-      codes.push({ name: cString(x.qv_codec_name(i)), description: cString(x.qv_codec_description(i)) });
+    // Where every call puts its results (a size, a pointer or a handle: each
+    // 32 bits in wasm32), read back right after the call.
+    var results = alloc(8);
+    function result(k) { return new DataView(x.memory.buffer).getUint32(results + 4 * k, true); }
 
-    function indexOf(name) {
-      for (var k = 0; k < codes.length; k++) if (codes[k].name === name) return k;
-      throw new RangeError("unknown code '" + name + "'");
+    function failure(status, name) {
+      var message = cString(x.qorvel_status_message(status));
+      if (status === ERROR_UNKNOWN_CODE) return new RangeError(message + " '" + name + "'");
+      return status === ERROR_NO_MEMORY ? new RangeError(message) : new Error(message);
     }
 
-    // One conversion run. feed() and finish() hand the bytes that are ready
+    // The library's own name strings: a code is opened by its registry
+    // entry, so a JS string never has to become a C string (where a NUL in
+    // it would cut the name short).
+    var codes = [];
+    for (var i = 0, n = x.qorvel_code_count(); i < n; i++) {
+      var name = x.qorvel_code_name(i);
+      codes.push({ name: cString(name), description: cString(x.qorvel_code_description(i)), pointer: name });
+    }
+    function codeName(name) {
+      for (var k = 0; k < codes.length; k++) if (codes[k].name === name) return codes[k].pointer;
+      throw failure(ERROR_UNKNOWN_CODE, name);
+    }
+
+    // One streaming run. feed() and finish() hand the bytes that are ready
     // to `sink` as a view into the module's memory, valid only during the
     // call; feed() returns whether more input is wanted (false once the
     // input has ended at a NUL byte).
     function Conversion(name) {
-      this.handle = x.qv_open(indexOf(name));
-      this.buffer = 0;
+      var code = codeName(name);
+      this.handle = 0;
+      this.input = 0;
       this.capacity = 0;
+      this.out = alloc(OUT_SIZE);
+      var status = x.qorvel_open(code, results);
+      if (status < 0) {
+        x.free(this.out);
+        throw failure(status, name);
+      }
+      this.handle = result(0);
     }
-    Conversion.prototype.drain = function (sink) {
-      var n = x.qv_out_size(this.handle);
-      if (!n) return;
-      var p = x.qv_out_data(this.handle);
-      sink(heap().subarray(p, p + n));
-      x.qv_out_clear(this.handle);
+    Conversion.prototype.hand = function (sink) {
+      var written = result(1);
+      if (written) sink(heap().subarray(this.out, this.out + written));
     };
     Conversion.prototype.feed = function (bytes, sink) {
       if (bytes.length > this.capacity) {
-        if (this.buffer) x.free(this.buffer);
-        this.buffer = 0;
-        this.buffer = alloc(bytes.length);
+        if (this.input) x.free(this.input);
+        this.input = 0;
+        this.input = alloc(bytes.length);
         this.capacity = bytes.length;
       }
-      heap().set(bytes, this.buffer);
-      var more = x.qv_feed(this.handle, this.buffer, bytes.length) !== 0;
-      this.drain(sink);
-      return more;
+      heap().set(bytes, this.input);
+      var taken = 0, status;
+      do {
+        status = x.qorvel_convert(this.handle, this.input + taken, bytes.length - taken, results,
+                                  this.out, OUT_SIZE, results + 4);
+        if (status < 0) throw failure(status);
+        taken += result(0);
+        this.hand(sink);
+      } while (status === OUTPUT_FULL);
+      return status !== ENDED;
     };
     Conversion.prototype.finish = function (sink) {
-      x.qv_finish(this.handle);
-      this.drain(sink);
+      var status;
+      do {
+        status = x.qorvel_finish(this.handle, this.out, OUT_SIZE, results + 4);
+        if (status < 0) throw failure(status);
+        this.hand(sink);
+      } while (status === OUTPUT_FULL);
     };
-    // Bytes of input taken, up to and including an ending NUL byte.
-    Conversion.prototype.consumed = function () { return x.qv_consumed(this.handle); };
+    // Bytes of input taken, up to and including an ending NUL byte (a
+    // uint64_t, which comes as a BigInt).
+    Conversion.prototype.consumed = function () { return Number(x.qorvel_consumed(this.handle)); };
     Conversion.prototype.close = function () {
-      if (this.buffer) x.free(this.buffer);
-      x.qv_close(this.handle);
-      this.buffer = this.handle = 0;
+      if (this.input) x.free(this.input);
+      x.free(this.out);
+      x.qorvel_close(this.handle);
+      this.input = this.out = this.handle = 0;
     };
+
+    // `bytes` copied in, `call` given where they are; the buffer it leaves
+    // in the results copied out and handed back to the library.
+    function whole(bytes, call, name) {
+      var p = alloc(bytes.length);
+      try {
+        heap().set(bytes, p);
+        var status = call(p);
+        if (status < 0) throw failure(status, name);
+        var data = result(0);
+        try {
+          return heap().slice(data, data + result(1));
+        } finally {
+          x.qorvel_free(data);
+        }
+      } finally {
+        x.free(p);
+      }
+    }
 
     return {
       codes: function () {
@@ -88,25 +150,10 @@ var QvCore = (function () {
       // Exactly the bytes `qorvel convert --from NAME` writes for `bytes`.
       convert: function (name, bytes) {
         checkBytes(bytes);
-        var run = new Conversion(name);
-        var out = new Uint8Array(bytes.length + 64), size = 0;
-        function sink(view) {
-          if (size + view.length > out.length) {
-            var grown = new Uint8Array(Math.max(2 * out.length, size + view.length));
-            grown.set(out.subarray(0, size));
-            out = grown;
-          }
-          out.set(view, size);
-          size += view.length;
-        }
-        try {
-          for (var at = 0, more = true; more && at < bytes.length; at += SLICE)
-            more = run.feed(bytes.subarray(at, at + SLICE), sink);
-          run.finish(sink);
-          return size === out.length ? out : out.slice(0, size);
-        } finally {
-          run.close();
-        }
+        var code = codeName(name);
+        return whole(bytes, function (p) {
+          return x.qorvel_convert_all(code, p, bytes.length, results, results + 4);
+        }, name);
       },
       // Exactly `qorvel layout [--wrapped] --line-height N`: the line height
       // is a whole number from -2^31 to 2^32-1, compared unsigned.
@@ -115,24 +162,16 @@ var QvCore = (function () {
         if (lineHeight === undefined) lineHeight = DEFAULT_LINE_HEIGHT;
         if (!Number.isInteger(lineHeight) || lineHeight < INT32_MIN || lineHeight > UINT32_MAX)
           throw new RangeError('the line height is a whole number from ' + INT32_MIN + ' to ' + UINT32_MAX);
-        var p = alloc(bytes.length);
-        var text = 0;
-        try {
-          heap().set(bytes, p);
-          text = x.qv_layout(p, bytes.length, lineHeight >>> 0, wrapped ? 1 : 0);
-          var data = x.qv_string_data(text);
-          return heap().slice(data, data + x.qv_string_size(text));
-        } finally {
-          if (text) x.qv_string_free(text);
-          x.free(p);
-        }
+        return whole(bytes, function (p) {
+          return x.qorvel_layout(p, bytes.length, lineHeight >>> 0, wrapped ? 1 : 0, results, results + 4);
+        });
       },
     };
   }
 
   return {
     SLICE: SLICE,
-    // The core from the module's bytes or its compiled WebAssembly.Module.
+    // The library from the module's bytes or its compiled WebAssembly.Module.
     load: function (wasm) {
       return WebAssembly.instantiate(wasm, {}).then(function (result) {
         return bind((result.instance || result).exports);

@@ -1,5 +1,5 @@
 // The page's file worker: converts the files it is given one after another,
-// streaming each through the registry's stream converter, so the page stays
+// streaming each through the library's qorvel_convert, so the page stays
 // responsive and memory stays small however large the file is. core.js is
 // in front of this text in the worker's script.
 //

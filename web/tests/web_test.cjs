@@ -7,8 +7,9 @@
 //   - a user's path: Unicode text with private-use characters pasted into
 //     the paste box, the vertical view, both copies (twice), the save;
 //     files chosen and converted in the worker, downloaded as NAME_qv.txt,
-//     one that cannot be read; the keyboard reaches every control; no
-//     request leaves the page. A screenshot of the view is left for a look.
+//     one that cannot be read, one that a NUL byte ends; the keyboard
+//     reaches every control; no request leaves the page. A screenshot of
+//     the view is left for a look.
 //
 //   node web_test.cjs PAGE QORVEL CP936_REFERENCE SAMPLES_DIR WORK_DIR
 'use strict';
@@ -30,6 +31,9 @@ function run(cmd, args, input) {
     child.stdout.on('data', (d) => out.push(d));
     child.stderr.on('data', (d) => err.push(d));  // qorvel notes a NUL byte there
     child.on('error', reject);
+    // qorvel stops reading at a NUL byte and may exit before the rest of
+    // the input is written; its exit status still says how it went.
+    child.stdin.on('error', (e) => { if (e.code !== 'EPIPE') reject(e); });
     child.on('close', (code) => (code === 0 ? resolve(Buffer.concat(out))
       : reject(new Error(`${cmd} ${args.join(' ')}: exit ${code}: ${Buffer.concat(err)}`))));
     child.stdin.end(input);
@@ -169,8 +173,8 @@ async function step(name, fn) {
         for (let k = 0; k < 10; k++) cases.push({ code, input: randomBytes(random(k < 5 ? 8 : 400), k % 3 === 0) });
         cases.push({ code, input: randomBytes(50000 + random(50000), false) });
       }
-      // Past the page's 1 MiB slices (the converters' own chunking is tested
-      // in C++; this is the page's loop around them).
+      // More than a megabyte in one call (the library's chunking is tested
+      // in C++; the page's streaming loop with files below).
       cases.push({ code: pick(codes), input: randomBytes((1 << 20) + 300000, false) });
       const got = await page.evaluate((list) => list.map(([code, input]) => {
         const bytes = Uint8Array.from(atob(input), (c) => c.charCodeAt(0));
@@ -345,6 +349,27 @@ async function step(name, fn) {
         const want = await run(qorvelPath, ['convert', '--quiet', '--from', 'mengkeli', file], '');
         assert.ok((await waitForFile(path.join(downloads, name))).equals(want), `${name} differs from qorvel`);
       }
+    });
+
+    await step('files: a paste code stops at a NUL byte, its output overflowing the page\'s buffer', async () => {
+      // Word-font text nearly doubles, so every 1 MiB slice fills the
+      // page's 1 MiB output buffer more than once; the NUL lies slices in,
+      // and what follows it must not be read.
+      const repeated = Buffer.concat(Array.from({ length: Math.ceil((3 << 20) / samples.wordfont.length) }, () => samples.wordfont));
+      const before = Buffer.concat([repeated, randomBytes(100000 + random(100000), false)]);
+      const file = path.join(workDir, 'nul_wordfont.txt');
+      fs.writeFileSync(file, Buffer.concat([before, Buffer.from([0]), samples.wordfont]));
+      await page.select('#file-code', 'wordfont');
+      const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#choose-files')]);
+      await chooser.accept([file]);
+      await page.waitForFunction(() => document.querySelectorAll('#jobs li.done, #jobs li.failed').length === 4,
+        { timeout: 120000 });
+      const stateText = await page.$eval('#jobs li:nth-child(4) .state', (e) => e.textContent);
+      assert.ok(stateText.includes(`第 ${before.length} 字节是NUL字节`), stateText);
+      await page.click('#jobs li:nth-child(4) a');
+      const want = await run(qorvelPath, ['convert', '--quiet', '--from', 'wordfont', file], '');
+      assert.ok(want.length > 2 * (1 << 20));
+      assert.ok((await waitForFile(path.join(downloads, 'nul_wordfont_qv.txt'))).equals(want), 'nul_wordfont_qv.txt differs from qorvel');
     });
 
     await step('the keyboard reaches every control', async () => {
