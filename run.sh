@@ -20,7 +20,8 @@ if [ "${1:-}" = windows ]; then
 fi
 
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=OFF >/dev/null
+# The packages' prefix (scripts/check-deb.sh packs this tree), which qorvel.pc names.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 qorvel="$build/cli/qorvel"
 

@@ -2,8 +2,8 @@
 # Installs what is missing, builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer, fuzzes every converter and the layout for a
 # short bounded time (FUZZ_SECONDS, default 20 per code and for the layout),
-# runs every test through ctest, checks the .deb with lintian, and runs
-# qorvel under faults.
+# runs every test through ctest, checks the .debs with lintian, installs and
+# tries them, and runs qorvel under faults.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
@@ -36,8 +36,10 @@ ctest --output-on-failure -j"$(nproc)"
 "$OLDPWD/tests/windows/gui_test.sh" "$OLDPWD/out/windows"
 "$OLDPWD/tests/windows/installer_test.sh" "$OLDPWD/out/windows"
 
-# The Debian package: release build, cpack and lintian.
+# The Debian packages: release build, cpack and lintian; then installed on
+# this machine and used from outside as a user would, and purged.
 cd "$OLDPWD" && scripts/check-deb.sh
+tests/package/installed_test.sh build/release
 
 # qorvel under faults (strace, address-space limits), on the release build:
 # the sanitizers' reservations leave no room for such limits.
