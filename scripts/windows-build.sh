@@ -2,7 +2,7 @@
 # Cross-builds qorvel and libqorvel for 64-bit Windows with Debian's
 # mingw-w64 and packs them:
 #   out/windows/qorvel.exe           statically linked, no DLLs to carry
-#   out/windows/qorvel-windows.zip   qorvel.exe, qorvel.dll, README.txt,
+#   out/windows/qorvel-windows.zip   qorvel.exe, qorvel.dll, README.txt, LICENSE.txt,
 #     qorvel.txt (the man page), and for C programs on the library
 #     include/qorvel.h and lib/ with the import libraries libqorvel.dll.a
 #     (MinGW), qorvel.lib (Visual Studio) and qorvel.def
@@ -79,7 +79,7 @@ fi
 (cd "$out" && cp "${programs[@]}" "$OLDPWD/$stage/")
 scripts/windows-texts.sh "$stage"
 rm -f "$out/qorvel-windows.zip"
-(cd "$stage" && zip -q -X "$OLDPWD/$out/qorvel-windows.zip" "${programs[@]}" qorvel.dll README.txt qorvel.txt \
+(cd "$stage" && zip -q -X "$OLDPWD/$out/qorvel-windows.zip" "${programs[@]}" qorvel.dll README.txt LICENSE.txt qorvel.txt \
   include/qorvel.h lib/{libqorvel.dll.a,qorvel.lib,qorvel.def})
 echo "$PWD/$out/qorvel.exe"
 echo "$PWD/$out/qorvel-windows.zip"

@@ -6,8 +6,8 @@
 ;   makensis -DVERSION=1.0.0 -DSRCDIR=FOLDER -DOUTFILE=qorvel-setup.exe \
 ;            [-DWEBPAGE=index.html] packaging/windows/qorvel.nsi
 ;
-; FOLDER holds velmar.exe, orlenta.exe, kestrum.exe, qorvel.exe, README.txt
-; and qorvel.txt; VERSION has three numbers, as in project() of CMakeLists.txt.
+; FOLDER holds velmar.exe, orlenta.exe, kestrum.exe, qorvel.exe, README.txt,
+; LICENSE.txt and qorvel.txt; VERSION has three numbers, as in project() of CMakeLists.txt.
 
 Unicode true
 ; The programs are 64-bit only, so the installer is too: it then sees the
@@ -134,6 +134,7 @@ Section "Qorvel"
   File "${SRCDIR}/kestrum.exe"
   File "${SRCDIR}/qorvel.exe"
   File "${SRCDIR}/README.txt"
+  File "${SRCDIR}/LICENSE.txt"
   File "${SRCDIR}/qorvel.txt"
 !ifdef WEBPAGE
   File "/oname=index.html" "${WEBPAGE}"
@@ -180,6 +181,7 @@ Section "Uninstall"
   Delete "$INSTDIR\kestrum.exe"
   Delete "$INSTDIR\qorvel.exe"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\qorvel.txt"
   Delete "$INSTDIR\index.html"
   Delete "$INSTDIR\uninstall.exe"

@@ -90,6 +90,11 @@ cp "$src/tests/capi/convert_pieces.c" .
 cc "${cc_flags[@]}" -o convert_pieces convert_pieces.c $(pkg-config --cflags --libs qorvel)
 zcat /usr/share/man/man3/qorvel.3.gz | sed -n '/^\.SH EXAMPLES/,$p' | awk '/^\.EE/ { exit } p { print } /^\.EX/ { p = 1 }' \
   | sed 's/\\-/-/g; s/\\e/\\/g' >example.c
+# README shows the same program as the man page, and bench/library.sh times it.
+awk '/^A C program on it/ { p = 1 } p && /^```$/ { exit } p == 2 { print } p && /^```c$/ { p = 2 }' \
+  "$src/README.md" >readme.c
+cmp -s example.c "$src/capi/examples/convert.c" || fail "qorvel(3)'s example differs from capi/examples/convert.c"
+cmp -s readme.c "$src/capi/examples/convert.c" || fail "README's C example differs from capi/examples/convert.c"
 # shellcheck disable=SC2046
 cc "${cc_flags[@]}" -o example example.c $(pkg-config --cflags --libs qorvel)
 mkdir cmake

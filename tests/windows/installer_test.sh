@@ -66,7 +66,7 @@ key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Qorvel'
 menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Qorvel'
 shortcuts=("Velmar 蒙文网页排版.lnk" "Orlenta 蒙科立蒙文转换.lnk" "Kestrum 哈斯蒙文转换.lnk" "README.lnk")
 targets=(velmar.exe orlenta.exe kestrum.exe README.txt)
-installed_files="README.txt index.html kestrum.exe orlenta.exe qorvel.exe qorvel.txt uninstall.exe velmar.exe"
+installed_files="LICENSE.txt README.txt index.html kestrum.exe orlenta.exe qorvel.exe qorvel.txt uninstall.exe velmar.exe"
 
 # The key as regedit exports it (UTF-16, so that a Chinese folder name
 # survives, which reg query's output in the ANSI code page does not).
