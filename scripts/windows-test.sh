@@ -38,7 +38,8 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$tests" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=ON \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" "${launcher[@]}" >/dev/null
-cmake --build "$tests" -j"$(nproc)" --target core_tests >/dev/null
+cmake --build "$tests" -j"$(nproc)" --target core_tests >"$tests.log" 2>&1 ||
+  { grep -E -A3 'error|Error' "$tests.log" | head -n 30 >&2; echo "windows-test: FAIL: building core_tests ($tests.log)" >&2; exit 1; }
 
 # A private Wine prefix, made on the first run (a few seconds); no Mono or
 # Gecko installers, no debug chatter, UTF-8 arguments and file names.

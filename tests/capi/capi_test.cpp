@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "reference/reference.h"
-#include "support/hex.h"
+#include "support/same_bytes.h"
 #include "support/random_input.h"
 
 namespace qorvel {

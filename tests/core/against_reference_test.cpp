@@ -18,7 +18,7 @@
 #include "layout/layout.h"
 #include "reference/alphabet.h"
 #include "reference/reference.h"
-#include "support/hex.h"
+#include "support/same_bytes.h"
 #include "support/random_input.h"
 #include "support/temp_files.h"
 

@@ -1,8 +1,6 @@
 #pragma once
 // Byte strings written as hexadecimal in the tests: "F8A2 41" is F8 A2 41.
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <string_view>
 
@@ -13,29 +11,6 @@ inline std::string H(std::string_view hex) {
   for (std::size_t k = 0; k < hex.size(); ++k)
     if (hex[k] != ' ') bytes.push_back(static_cast<char>(std::stoi(std::string(hex.substr(k++, 2)), nullptr, 16)));
   return bytes;
-}
-
-// Bytes as hexadecimal, for failure messages.
-inline std::string Hex(std::string_view bytes) {
-  std::string s;
-  for (unsigned char c : bytes) {
-    s += "0123456789ABCDEF"[c >> 4];
-    s += "0123456789ABCDEF"[c & 15];
-    s += ' ';
-  }
-  return s;
-}
-
-// Equal bytes, or where they first differ.
-inline ::testing::AssertionResult SameBytes(std::string_view got, std::string_view want) {
-  if (got == want) return ::testing::AssertionSuccess();
-  std::size_t k = 0;
-  while (k < got.size() && k < want.size() && got[k] == want[k]) ++k;
-  const std::size_t from = k < 8 ? 0 : k - 8;
-  return ::testing::AssertionFailure() << "outputs of " << got.size() << " and " << want.size()
-                                       << " bytes first differ at byte " << k << "\n     got from byte " << from
-                                       << ": " << Hex(got.substr(from, 24)) << "\n  wanted from byte " << from
-                                       << ": " << Hex(want.substr(from, 24));
 }
 
 }  // namespace qorvel::testing
