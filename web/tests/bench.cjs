@@ -1,97 +1,201 @@
 // Benchmark (not a test): a large file converted by the page's worker in
-// headless Chromium against `qorvel convert` of the same file, per code.
-// Also reports how often the page showed progress while converting, the
-// longest wait between two progress steps, and the longest time its main
-// thread did not answer (a 10 ms timer's largest gap).
-//   node bench.cjs PAGE QORVEL WORK_DIR MB RUNS
+// headless Chromium against `qorvel convert` of the same file, per code,
+// the three in turn in every round: qorvel, the page writing into a folder
+// (the origin's private file system stands in for the folder a user picks;
+// the page is served from a loopback address, which that needs), and the
+// page keeping the output for a download.
+// Also reports how much the page's memory rose in each way (the peak
+// resident size of its renderer process, which holds the page and its
+// worker, over its size before the file was chosen, and the same of the
+// browser's own process, which the written bytes pass through), how
+// often the page showed progress while converting, the longest wait
+// between two progress steps, and the longest time its main thread did not
+// answer (a 10 ms timer's largest gap).
+//   node bench.cjs PAGE QORVEL WORK_DIR MB RUNS [CODE...]   (default: every code)
 'use strict';
 const { execFileSync } = require('node:child_process');
 const crypto = require('node:crypto');
 const fs = require('node:fs');
+const http = require('node:http');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
+const { launch } = require('./common.cjs');
 
 const [pagePath, qorvel, workDir] = process.argv.slice(2, 5).map((p) => path.resolve(p));
 const mb = Number(process.argv[5] || 100);
 const runs = Number(process.argv[6] || 3);
+const only = process.argv.slice(7);
 const samplesDir = path.join(__dirname, '../../samples');
 const median = (v) => [...v].sort((a, b) => a - b)[Math.floor(v.length / 2)];
 const sha = (file) => crypto.createHash('sha256').update(fs.readFileSync(file)).digest('hex');
+const MiB = 1 << 20;
 
 function makeInput(sample, file) {  // the sample repeated to exactly mb MiB
   const unit = fs.readFileSync(sample);
-  const size = mb << 20;
+  const size = mb * MiB;
   const out = Buffer.alloc(size);
   for (let at = 0; at < size; at += unit.length) unit.copy(out, at, 0, Math.min(unit.length, size - at));
   fs.writeFileSync(file, out);
 }
 
+// The browser's processes: its own and its renderers, by their pids.
+function processes(browserPid, profile) {
+  const found = { browser: [browserPid], renderer: [] };
+  for (const pid of fs.readdirSync('/proc').filter((p) => /^\d+$/.test(p))) {
+    let cmd;
+    try { cmd = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8'); } catch { continue; }
+    if (cmd.includes(profile) && cmd.includes('--type=renderer')) found.renderer.push(Number(pid));
+  }
+  return found;
+}
+// The kernel's peak resident size of a process starts afresh from its
+// present size when "5" is written to clear_refs.
+function resetPeaks(pids) {
+  for (const pid of pids) try { fs.writeFileSync(`/proc/${pid}/clear_refs`, '5'); } catch { /* gone */ }
+}
+function resident(pid, field) {
+  try {
+    return Number(fs.readFileSync(`/proc/${pid}/status`, 'utf8').match(new RegExp(`${field}:\\s+(\\d+) kB`))[1]) * 1024;
+  } catch {
+    return 0;  // gone
+  }
+}
+// How far the processes' resident sizes rose above what they were before:
+// the largest rise of one of them.
+function rise(before) {
+  let most = 0;
+  for (const [pid, size] of before) most = Math.max(most, resident(pid, 'VmHWM') - size);
+  return most;
+}
+const sizes = (pids) => new Map(pids.map((pid) => [pid, resident(pid, 'VmRSS')]));
+
 (async () => {
   fs.rmSync(workDir, { recursive: true, force: true });
   const downloads = path.join(workDir, 'downloads');
   fs.mkdirSync(downloads, { recursive: true });
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium', headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', `--user-data-dir=${path.join(workDir, 'profile')}`],
-  });
-  const cdp = await browser.target().createCDPSession();
-  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+  const html = fs.readFileSync(pagePath);
+  const server = http.createServer((req, res) => { res.setHeader('Content-Type', 'text/html; charset=utf-8'); res.end(html); });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const browser = await launch(workDir, downloads);
   const page = await browser.newPage();
-  await page.goto('file://' + pagePath);
+  await page.evaluateOnNewDocument(() => {
+    window.showDirectoryPicker = async () =>
+      (await navigator.storage.getDirectory()).getDirectoryHandle('picked', { create: true });
+  });
+  await page.goto(`http://127.0.0.1:${server.address().port}/`);
   await page.evaluate(() => window.qorvel.ready);
-  const codes = await page.evaluate(() => window.qorvel.codes().map((c) => c.name));
-  console.log(`${mb} MiB per code, median of ${runs} runs`);
-  console.log('code             qorvel_s   page_s  page/qorvel  progress/s  longest_gap_ms  main_thread_gap_ms');
+  const codes = (await page.evaluate(() => window.qorvel.codes().map((c) => c.name))).filter((c) => !only.length || only.includes(c));
+  const procs = () => processes(browser.process().pid, path.join(workDir, 'profile'));
+
   let job = 0;
+  // One conversion through the page; its time from the file's choice to the
+  // job's end, its progress, and the peaks of memory.
+  async function throughPage(code, input, toFolder) {
+    await page.click(toFolder ? '#choose-folder' : '#use-downloads').catch(() => {});
+    await page.waitForFunction((f) => document.getElementById('folder-state').textContent.includes('picked') === f, {}, toFolder);
+    await page.select('#file-code', code);
+    await page.evaluate(() => {
+      // Progress changes and the main thread's answers, in page time.
+      window.benchProgress = [];
+      window.benchGap = 0;
+      let last = performance.now();
+      window.benchTimer = setInterval(() => { const now = performance.now(); window.benchGap = Math.max(window.benchGap, now - last); last = now; }, 10);
+      // Progress while converting; the step after it shows its own state.
+      window.benchObserver = new MutationObserver(() => {
+        const state = document.querySelector('#jobs li:last-child .state');
+        if (state && state.textContent === '正在转换...') window.benchProgress.push(performance.now());
+      });
+      window.benchObserver.observe(document.getElementById('jobs'), { attributes: true, subtree: true, attributeFilter: ['value'] });
+    });
+    const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#choose-files')]);
+    const p = procs();
+    resetPeaks([...p.browser, ...p.renderer]);
+    const before = { renderer: sizes(p.renderer), browser: sizes(p.browser) };
+    const t = process.hrtime.bigint();
+    await chooser.accept([input]);
+    job++;
+    await page.waitForFunction((n) => document.querySelectorAll('#jobs li.done, #jobs li.failed').length === n, { timeout: 600000, polling: 20 }, job);
+    const seconds = Number(process.hrtime.bigint() - t) / 1e9;
+    // What the conversion added to what the processes held before it.
+    const result = { seconds, renderer: rise(before.renderer), browser: rise(before.browser),
+      base: Math.max(...before.renderer.values()) };
+    const times = await page.evaluate(() => { clearInterval(window.benchTimer); window.benchObserver.disconnect(); return { p: window.benchProgress, gap: window.benchGap }; });
+    const steps = times.p;
+    const span = (steps[steps.length - 1] - steps[0]) / 1000;
+    result.rate = span > 0 ? (steps.length - 1) / span : 0;
+    result.longest = 0;
+    for (let k = 1; k < steps.length; k++) result.longest = Math.max(result.longest, steps[k] - steps[k - 1]);
+    result.stall = times.gap;
+    const state = await page.$eval(`#jobs li:nth-child(${job}) .state`, (e) => e.textContent);
+    if (!state.startsWith('转换结束')) throw new Error(`${code}: ${state}`);
+    return result;
+  }
+
+  // The page's result is the command line's, byte for byte, in either way.
+  async function checkFolder(code, name, want) {
+    const got = await page.evaluate(async (n) => {
+      const folder = await (await navigator.storage.getDirectory()).getDirectoryHandle('picked');
+      const bytes = await (await (await folder.getFileHandle(n)).getFile()).arrayBuffer();
+      const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', bytes));
+      await folder.removeEntry(n);
+      return Array.from(digest, (b) => b.toString(16).padStart(2, '0')).join('');
+    }, name);
+    if (got !== want) throw new Error(`${code}: the page's file in the folder differs from qorvel's`);
+  }
+  async function checkDownload(code, name, want, size) {
+    await page.click(`#jobs li:nth-child(${job}) a`);
+    const got = path.join(downloads, name);
+    while (!fs.existsSync(got) || fs.statSync(got).size !== size) await new Promise((r) => setTimeout(r, 100));
+    if (sha(got) !== want) throw new Error(`${code}: the page's download differs from qorvel's`);
+    fs.rmSync(got);
+  }
+
+  console.log(`${mb} MiB per code, median of ${runs} runs; memory: the largest rise of the resident size during a run, the page's renderer / the browser's process`);
+  console.log('code             qorvel_s  folder_s folder/qorvel  download_s download/qorvel  folder_rise_MiB  download_rise_MiB  page_before_MiB  progress/s  longest_gap_ms  main_thread_gap_ms');
   for (const code of codes) {
     const input = path.join(workDir, `${code}.txt`);
     makeInput(path.join(samplesDir, `${code.replace(/-.*/, '')}_sample.txt`), input);
+    const name = `${code}_qv.txt`;
     const cliOut = path.join(workDir, 'cli_out.txt');
-    const q = [], w = [], rates = [], gaps = [], stalls = [];
+    const q = [], f = [], d = [];
     for (let r = 0; r < runs; r++) {
-      let t = process.hrtime.bigint();
+      const t = process.hrtime.bigint();
       execFileSync(qorvel, ['convert', '-q', '--from', code, '-o', cliOut, input]);
       q.push(Number(process.hrtime.bigint() - t) / 1e9);
-
-      await page.select('#file-code', code);
-      await page.evaluate(() => {
-        // Progress changes and the main thread's answers, in page time.
-        window.benchProgress = [];
-        window.benchGap = 0;
-        let last = performance.now();
-        window.benchTimer = setInterval(() => { const now = performance.now(); window.benchGap = Math.max(window.benchGap, now - last); last = now; }, 10);
-        // Progress while converting; the saving step after it shows its own state.
-        window.benchObserver = new MutationObserver(() => {
-          const state = document.querySelector('#jobs li:last-child .state');
-          if (state && state.textContent === '正在转换...') window.benchProgress.push(performance.now());
-        });
-        window.benchObserver.observe(document.getElementById('jobs'), { attributes: true, subtree: true, attributeFilter: ['value'] });
-      });
-      const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#choose-files')]);
-      t = process.hrtime.bigint();
-      await chooser.accept([input]);
-      job++;
-      await page.waitForFunction((n) => document.querySelectorAll('#jobs li.done').length === n, { timeout: 600000, polling: 20 }, job);
-      w.push(Number(process.hrtime.bigint() - t) / 1e9);
-      const times = await page.evaluate(() => { clearInterval(window.benchTimer); window.benchObserver.disconnect(); return { p: window.benchProgress, gap: window.benchGap }; });
-      const p = times.p;
-      const span = (p[p.length - 1] - p[0]) / 1000;
-      rates.push(span > 0 ? (p.length - 1) / span : 0);
-      let longest = 0;
-      for (let k = 1; k < p.length; k++) longest = Math.max(longest, p[k] - p[k - 1]);
-      gaps.push(longest);
-      stalls.push(times.gap);
+      const want = sha(cliOut);
+      f.push(await throughPage(code, input, true));
+      await checkFolder(code, name, want);
+      d.push(await throughPage(code, input, false));
+      await checkDownload(code, name, want, fs.statSync(cliOut).size);
     }
-    // The page's result is the command line's, byte for byte.
-    const name = `${code}_qv.txt`;
-    await page.click(`#jobs li:nth-child(${job}) a`);
-    const got = path.join(downloads, name);
-    while (!fs.existsSync(got) || fs.statSync(got).size !== fs.statSync(cliOut).size) await new Promise((r) => setTimeout(r, 100));
-    if (sha(got) !== sha(cliOut)) throw new Error(`${code}: the page's output differs from qorvel's`);
-    fs.rmSync(got);
     fs.rmSync(input);
-    console.log(`${code.padEnd(16)} ${median(q).toFixed(3).padStart(8)} ${median(w).toFixed(3).padStart(8)} ${(median(w) / median(q)).toFixed(2).padStart(11)}x ${median(rates).toFixed(0).padStart(11)} ${Math.max(...gaps).toFixed(0).padStart(15)} ${Math.max(...stalls).toFixed(0).padStart(19)}`);
+    const m = (list, key) => median(list.map((x) => x[key]));
+    const mib = (bytes) => (bytes / MiB).toFixed(0);
+    const peaks = (list) => `${mib(Math.max(...list.map((x) => x.renderer)))} / ${mib(Math.max(...list.map((x) => x.browser)))}`;
+    const all = f.concat(d);
+    console.log(`${code.padEnd(16)} ${median(q).toFixed(3).padStart(8)} ${m(f, 'seconds').toFixed(3).padStart(9)} ${(m(f, 'seconds') / median(q)).toFixed(2).padStart(12)}x ${m(d, 'seconds').toFixed(3).padStart(11)} ${(m(d, 'seconds') / median(q)).toFixed(2).padStart(14)}x ${peaks(f).padStart(16)} ${peaks(d).padStart(18)} ${mib(Math.max(...all.map((x) => x.base))).padStart(16)} ${m(all, 'rate').toFixed(0).padStart(11)} ${Math.max(...all.map((x) => x.longest)).toFixed(0).padStart(15)} ${Math.max(...all.map((x) => x.stall)).toFixed(0).padStart(19)}`);
   }
+  // What the browser's writing alone costs: MB MiB of zeros through a
+  // writable stream into the folder, 4 MiB at a time as the worker writes.
+  const writes = [];
+  for (let r = 0; r < runs; r++) {
+    writes.push(await page.evaluate(async (size) => {
+      const folder = await (await navigator.storage.getDirectory()).getDirectoryHandle('picked');
+      const started = performance.now();
+      const writable = await (await folder.getFileHandle('zeros', { create: true })).createWritable();
+      const chunk = new Uint8Array(4 << 20);
+      const inFlight = [];
+      for (let at = 0; at < size; at += chunk.length) {
+        inFlight.push(writable.write(chunk.subarray(0, Math.min(chunk.length, size - at))));
+        if (inFlight.length > 2) await inFlight.shift();
+      }
+      await Promise.all(inFlight);
+      await writable.close();
+      const seconds = (performance.now() - started) / 1000;
+      await folder.removeEntry('zeros');
+      return seconds;
+    }, mb * MiB));
+  }
+  console.log(`the browser writing ${mb} MiB into the folder, nothing else: ${median(writes).toFixed(3)} s`);
   await browser.close();
-})();
+  server.close();
+})().catch((err) => { console.error(err); process.exit(1); });
