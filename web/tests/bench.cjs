@@ -4,10 +4,11 @@
 // (the origin's private file system stands in for the folder a user picks;
 // the page is served from a loopback address, which that needs), and the
 // page keeping the output for a download.
-// Also reports how much the page's memory rose in each way (the peak
-// resident size of its renderer process, which holds the page and its
-// worker, over its size before the file was chosen, and the same of the
-// browser's own process, which the written bytes pass through), how
+// Each way runs in a browser of its own. Also reports the page's memory in
+// each way (the peak resident size of its renderer process, which holds the
+// page and its worker, how far that rose above its size before the file was
+// chosen, and how far the browser's own process rose, which the written
+// bytes pass through), how
 // often the page showed progress while converting, the longest wait
 // between two progress steps, and the longest time its main thread did not
 // answer (a 10 ms timer's largest gap).
@@ -75,23 +76,33 @@ const sizes = (pids) => new Map(pids.map((pid) => [pid, resident(pid, 'VmRSS')])
   const html = fs.readFileSync(pagePath);
   const server = http.createServer((req, res) => { res.setHeader('Content-Type', 'text/html; charset=utf-8'); res.end(html); });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  const browser = await launch(workDir, downloads);
-  const page = await browser.newPage();
-  await page.evaluateOnNewDocument(() => {
-    window.showDirectoryPicker = async () =>
-      (await navigator.storage.getDirectory()).getDirectoryHandle('picked', { create: true });
-  });
-  await page.goto(`http://127.0.0.1:${server.address().port}/`);
-  await page.evaluate(() => window.qorvel.ready);
-  const codes = (await page.evaluate(() => window.qorvel.codes().map((c) => c.name))).filter((c) => !only.length || only.includes(c));
-  const procs = () => processes(browser.process().pid, path.join(workDir, 'profile'));
+  const url = `http://127.0.0.1:${server.address().port}/`;
 
-  let job = 0;
+  // Each way in a browser of its own, so that each page's memory is its
+  // own renderer's.
+  async function session(name) {
+    const dir = path.join(workDir, name);
+    const browser = await launch(dir, downloads);
+    const page = await browser.newPage();
+    await page.evaluateOnNewDocument(() => {
+      window.showDirectoryPicker = async () =>
+        (await navigator.storage.getDirectory()).getDirectoryHandle('picked', { create: true });
+    });
+    await page.goto(url);
+    await page.evaluate(() => window.qorvel.ready);
+    return { browser, page, jobs: 0, procs: () => processes(browser.process().pid, path.join(dir, 'profile')) };
+  }
+  const folderWay = await session('folder');
+  const downloadWay = await session('download');
+  await folderWay.page.click('#choose-folder');
+  await folderWay.page.waitForFunction(() => document.getElementById('folder-state').textContent.includes('picked'));
+  const codes = (await folderWay.page.evaluate(() => window.qorvel.codes().map((c) => c.name)))
+    .filter((c) => !only.length || only.includes(c));
+
   // One conversion through the page; its time from the file's choice to the
-  // job's end, its progress, and the peaks of memory.
-  async function throughPage(code, input, toFolder) {
-    await page.click(toFolder ? '#choose-folder' : '#use-downloads').catch(() => {});
-    await page.waitForFunction((f) => document.getElementById('folder-state').textContent.includes('picked') === f, {}, toFolder);
+  // job's end, its progress, and its memory.
+  async function throughPage(way, code, input) {
+    const page = way.page;
     await page.select('#file-code', code);
     await page.evaluate(() => {
       // Progress changes and the main thread's answers, in page time.
@@ -107,17 +118,20 @@ const sizes = (pids) => new Map(pids.map((pid) => [pid, resident(pid, 'VmRSS')])
       window.benchObserver.observe(document.getElementById('jobs'), { attributes: true, subtree: true, attributeFilter: ['value'] });
     });
     const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#choose-files')]);
-    const p = procs();
+    const p = way.procs();
     resetPeaks([...p.browser, ...p.renderer]);
     const before = { renderer: sizes(p.renderer), browser: sizes(p.browser) };
     const t = process.hrtime.bigint();
     await chooser.accept([input]);
-    job++;
+    const job = ++way.jobs;
     await page.waitForFunction((n) => document.querySelectorAll('#jobs li.done, #jobs li.failed').length === n, { timeout: 600000, polling: 20 }, job);
     const seconds = Number(process.hrtime.bigint() - t) / 1e9;
-    // What the conversion added to what the processes held before it.
-    const result = { seconds, renderer: rise(before.renderer), browser: rise(before.browser),
-      base: Math.max(...before.renderer.values()) };
+    const result = {
+      seconds,
+      tab: Math.max(...[...before.renderer.keys()].map((pid) => resident(pid, 'VmHWM'))),
+      tabRise: rise(before.renderer),
+      browserRise: rise(before.browser),
+    };
     const times = await page.evaluate(() => { clearInterval(window.benchTimer); window.benchObserver.disconnect(); return { p: window.benchProgress, gap: window.benchGap }; });
     const steps = times.p;
     const span = (steps[steps.length - 1] - steps[0]) / 1000;
@@ -132,7 +146,7 @@ const sizes = (pids) => new Map(pids.map((pid) => [pid, resident(pid, 'VmRSS')])
 
   // The page's result is the command line's, byte for byte, in either way.
   async function checkFolder(code, name, want) {
-    const got = await page.evaluate(async (n) => {
+    const got = await folderWay.page.evaluate(async (n) => {
       const folder = await (await navigator.storage.getDirectory()).getDirectoryHandle('picked');
       const bytes = await (await (await folder.getFileHandle(n)).getFile()).arrayBuffer();
       const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', bytes));
@@ -142,15 +156,16 @@ const sizes = (pids) => new Map(pids.map((pid) => [pid, resident(pid, 'VmRSS')])
     if (got !== want) throw new Error(`${code}: the page's file in the folder differs from qorvel's`);
   }
   async function checkDownload(code, name, want, size) {
-    await page.click(`#jobs li:nth-child(${job}) a`);
+    await downloadWay.page.click(`#jobs li:nth-child(${downloadWay.jobs}) a`);
     const got = path.join(downloads, name);
     while (!fs.existsSync(got) || fs.statSync(got).size !== size) await new Promise((r) => setTimeout(r, 100));
     if (sha(got) !== want) throw new Error(`${code}: the page's download differs from qorvel's`);
     fs.rmSync(got);
   }
 
-  console.log(`${mb} MiB per code, median of ${runs} runs; memory: the largest rise of the resident size during a run, the page's renderer / the browser's process`);
-  console.log('code             qorvel_s  folder_s folder/qorvel  download_s download/qorvel  folder_rise_MiB  download_rise_MiB  page_before_MiB  progress/s  longest_gap_ms  main_thread_gap_ms');
+  console.log(`${mb} MiB per code, median of ${runs} runs. Memory, the largest of the runs: the tab's peak resident size`);
+  console.log('(its renderer process, page and worker), in brackets its rise during the run, and the rise of the browser\'s own process');
+  console.log('code             qorvel_s  folder_s folder/qorvel  download_s download/qorvel     folder_MiB       download_MiB  progress/s  longest_gap_ms  main_thread_gap_ms');
   for (const code of codes) {
     const input = path.join(workDir, `${code}.txt`);
     makeInput(path.join(samplesDir, `${code.replace(/-.*/, '')}_sample.txt`), input);
@@ -162,23 +177,24 @@ const sizes = (pids) => new Map(pids.map((pid) => [pid, resident(pid, 'VmRSS')])
       execFileSync(qorvel, ['convert', '-q', '--from', code, '-o', cliOut, input]);
       q.push(Number(process.hrtime.bigint() - t) / 1e9);
       const want = sha(cliOut);
-      f.push(await throughPage(code, input, true));
+      f.push(await throughPage(folderWay, code, input));
       await checkFolder(code, name, want);
-      d.push(await throughPage(code, input, false));
+      d.push(await throughPage(downloadWay, code, input));
       await checkDownload(code, name, want, fs.statSync(cliOut).size);
     }
     fs.rmSync(input);
     const m = (list, key) => median(list.map((x) => x[key]));
-    const mib = (bytes) => (bytes / MiB).toFixed(0);
-    const peaks = (list) => `${mib(Math.max(...list.map((x) => x.renderer)))} / ${mib(Math.max(...list.map((x) => x.browser)))}`;
+    const most = (list, key) => (Math.max(...list.map((x) => x[key])) / MiB).toFixed(0);
+    const memory = (list) => `${most(list, 'tab')} (+${most(list, 'tabRise')}) +${most(list, 'browserRise')}`;
     const all = f.concat(d);
-    console.log(`${code.padEnd(16)} ${median(q).toFixed(3).padStart(8)} ${m(f, 'seconds').toFixed(3).padStart(9)} ${(m(f, 'seconds') / median(q)).toFixed(2).padStart(12)}x ${m(d, 'seconds').toFixed(3).padStart(11)} ${(m(d, 'seconds') / median(q)).toFixed(2).padStart(14)}x ${peaks(f).padStart(16)} ${peaks(d).padStart(18)} ${mib(Math.max(...all.map((x) => x.base))).padStart(16)} ${m(all, 'rate').toFixed(0).padStart(11)} ${Math.max(...all.map((x) => x.longest)).toFixed(0).padStart(15)} ${Math.max(...all.map((x) => x.stall)).toFixed(0).padStart(19)}`);
+    console.log(`${code.padEnd(16)} ${median(q).toFixed(3).padStart(8)} ${m(f, 'seconds').toFixed(3).padStart(9)} ${(m(f, 'seconds') / median(q)).toFixed(2).padStart(12)}x ${m(d, 'seconds').toFixed(3).padStart(11)} ${(m(d, 'seconds') / median(q)).toFixed(2).padStart(14)}x ${memory(f).padStart(14)} ${memory(d).padStart(18)} ${m(all, 'rate').toFixed(0).padStart(11)} ${Math.max(...all.map((x) => x.longest)).toFixed(0).padStart(15)} ${Math.max(...all.map((x) => x.stall)).toFixed(0).padStart(19)}`);
   }
+
   // What the browser's writing alone costs: MB MiB of zeros through a
   // writable stream into the folder, 4 MiB at a time as the worker writes.
   const writes = [];
   for (let r = 0; r < runs; r++) {
-    writes.push(await page.evaluate(async (size) => {
+    writes.push(await folderWay.page.evaluate(async (size) => {
       const folder = await (await navigator.storage.getDirectory()).getDirectoryHandle('picked');
       const started = performance.now();
       const writable = await (await folder.getFileHandle('zeros', { create: true })).createWritable();
@@ -196,6 +212,7 @@ const sizes = (pids) => new Map(pids.map((pid) => [pid, resident(pid, 'VmRSS')])
     }, mb * MiB));
   }
   console.log(`the browser writing ${mb} MiB into the folder, nothing else: ${median(writes).toFixed(3)} s`);
-  await browser.close();
+  await folderWay.browser.close();
+  await downloadWay.browser.close();
   server.close();
 })().catch((err) => { console.error(err); process.exit(1); });
