@@ -29,6 +29,8 @@ var STAGE_BYTES = 16 << 20;
 // conversion, and memory stays a few of these buffers whatever the size.
 var WRITE_BYTES = 4 << 20;
 var WRITES_IN_FLIGHT = 2;
+// Write buffers done with, kept for the next writes and the next jobs.
+var spare = [];
 var wasmBytes = null;
 var corePromise = null;
 var queue = [];
@@ -45,6 +47,38 @@ function Failure(reason, cause) {
   this.detail = (cause && (cause.name || cause.message)) || String(cause);
 }
 function Cancelled() {}
+
+// A file's bytes, read ahead by the browser while a slice converts, into
+// one buffer of QvCore.SLICE bytes used over and over where the browser
+// lets a reader bring its own buffer: reading makes no garbage then, which
+// would otherwise pile up by the size of the file until the next collection.
+// read() gives the next bytes (valid until the next read) or null at the
+// end.
+function Input(file) {
+  try {
+    this.reader = file.stream().getReader({ mode: 'byob' });
+    this.buffer = new ArrayBuffer(QvCore.SLICE);
+  } catch (err) {
+    try {
+      this.reader = file.stream().getReader();
+    } catch (cause) {
+      throw new Failure('read', cause);
+    }
+    this.buffer = null;
+  }
+}
+Input.prototype.read = async function () {
+  var chunk;
+  try {
+    chunk = await (this.buffer ? this.reader.read(new Uint8Array(this.buffer)) : this.reader.read());
+  } catch (cause) {
+    throw new Failure('read', cause);
+  }
+  if (chunk.done) return null;
+  if (this.buffer) this.buffer = chunk.value.buffer;
+  return chunk.value;
+};
+Input.prototype.cancel = function () { this.reader.cancel().catch(function () {}); };
 
 // The converted bytes, gathered in buffers of STAGE_BYTES (no allocation per
 // chunk) and made into one blob at the end: making a blob costs a good deal
@@ -86,7 +120,6 @@ function FileOutput(folder, name) {
   this.writable = null;
   this.ready = [];     // full buffers not yet handed to the stream
   this.inFlight = [];  // writes under way, oldest first
-  this.spare = [];
   this.stage = null;
   this.size = 0;
 }
@@ -107,7 +140,7 @@ FileOutput.prototype.open = async function () {
 FileOutput.prototype.add = function (view) {
   while (view.length) {
     if (!this.stage) {
-      this.stage = this.spare.pop() || new Uint8Array(WRITE_BYTES);
+      this.stage = spare.pop() || new Uint8Array(WRITE_BYTES);
       this.size = 0;
     }
     var n = Math.min(view.length, this.stage.length - this.size);
@@ -121,8 +154,7 @@ FileOutput.prototype.add = function (view) {
   }
 };
 FileOutput.prototype.write = function (buffer, size) {
-  var self = this;
-  var done = this.writable.write(buffer.subarray(0, size)).then(function () { self.spare.push(buffer); });
+  var done = this.writable.write(buffer.subarray(0, size)).then(function () { spare.push(buffer); });
   done.catch(function () {});  // awaited in turn; a later one failing too is no news
   this.inFlight.push(done);
 };
@@ -172,7 +204,7 @@ FileOutput.prototype.abort = async function () {
 
 async function convert(job) {
   var run = null;
-  var reader = null;
+  var input = null;
   var out = job.folder ? new FileOutput(job.folder, job.name) : new Output();
   var check = function () { if (cancelled[job.id]) throw new Cancelled(); };
   try {
@@ -182,26 +214,17 @@ async function convert(job) {
     check();
     var sink = function (view) { out.add(view); };
     var total = job.file.size, done = 0, more = true, shown = 0;
-    // A file's stream reads ahead while a chunk converts, and reads far
-    // faster than slices of the file read one by one.
-    try {
-      reader = job.file.stream().getReader();
-    } catch (cause) {
-      throw new Failure('read', cause);
-    }
+    // A file's stream reads far faster than slices of the file read one by
+    // one.
+    input = new Input(job.file);
     while (more) {
-      var chunk;
-      try {
-        chunk = await reader.read();
-      } catch (cause) {
-        throw new Failure('read', cause);
-      }
+      var chunk = await input.read();
       check();
-      if (chunk.done) break;
+      if (!chunk) break;
       // A stream's chunk may be megabytes long: fed in slices, so that
       // progress goes out on time.
-      for (var at = 0; more && at < chunk.value.length; at += QvCore.SLICE) {
-        var slice = chunk.value.subarray(at, at + QvCore.SLICE);
+      for (var at = 0; more && at < chunk.length; at += QvCore.SLICE) {
+        var slice = chunk.subarray(at, at + QvCore.SLICE);
         more = run.feed(slice, sink);
         var waiting = out.drain();
         if (waiting) {
@@ -216,13 +239,13 @@ async function convert(job) {
         }
       }
     }
-    if (!more) reader.cancel().catch(function () {});  // the text ended at a NUL byte
+    if (!more) input.cancel();  // the text ended at a NUL byte
     run.finish(sink);
     postMessage({ id: job.id, type: 'saving' });
     var result = await out.finish();
     postMessage({ id: job.id, type: 'done', blob: result.blob, consumed: run.consumed(), endedAtNul: !more });
   } catch (err) {
-    if (reader) reader.cancel().catch(function () {});
+    if (input) input.cancel();
     // A trap leaves the module's memory in an unknown state: start afresh.
     if (err instanceof WebAssembly.RuntimeError) { corePromise = null; run = null; }
     var left = await out.abort();
