@@ -178,6 +178,8 @@ const sizes = (pids) => new Map(pids.map((pid) => [pid, resident(pid, 'VmRSS')])
     fs.rmSync(got);
   }
 
+  const largest = (way) => (Math.max(...sizes(way.procs().renderer).values()) / MiB).toFixed(0);
+  console.log(`the tabs before their first file: folder ${largest(folderWay)} MiB, download ${largest(downloadWay)} MiB`);
   console.log(`${mb} MiB per code, median of ${runs} runs. Memory, the largest of the runs: the tab's peak resident size`);
   console.log('(its renderer process, page and worker), in brackets its rise during the run, and the rise of the browser\'s own process');
   console.log('code             qorvel_s  folder_s folder/qorvel  download_s download/qorvel     folder_MiB       download_MiB  progress/s  longest_gap_ms  main_thread_gap_ms');

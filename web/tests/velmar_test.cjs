@@ -74,12 +74,13 @@ async function step(name, fn) {
 
     const file = (name, bytes) => { const f = path.join(workDir, name); fs.writeFileSync(f, bytes); return f; };
     const status = () => page.$eval('#status', (e) => e.textContent);
+    const clearStatus = () => page.$eval('#status', (e) => { e.textContent = ''; });
     async function open(files) {
       for (const f of files) {
-        const before = await status();
+        await clearStatus();
         const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#open')]);
         await chooser.accept([f]);
-        await page.waitForFunction((s) => document.getElementById('status').textContent !== s, {}, before);
+        await page.waitForFunction(() => /^(已打开|打开文件错误)/.test(document.getElementById('status').textContent));
       }
     }
     async function saved() {
@@ -90,6 +91,7 @@ async function step(name, fn) {
       return bytes;
     }
     async function type(text) {
+      await clearStatus();
       await page.$eval('#source', (e, t) => { e.value = t; e.dispatchEvent(new Event('input')); }, text);
       await page.waitForFunction(() => /\d+ 列/.test(document.getElementById('status').textContent));
     }
@@ -123,9 +125,8 @@ async function step(name, fn) {
       // leaves the text as it was.
       const folder = path.join(workDir, 'not_a_file.txt');
       fs.mkdirSync(folder);
-      const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#open')]);
-      await chooser.accept([folder]);
-      await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('打开文件错误'));
+      await open([folder]);
+      assert.match(await status(), /^打开文件错误/);
       assert.ok((await saved()).equals(Buffer.concat([a, pasted, b, c, Buffer.from('EF')])));
     });
 
@@ -165,7 +166,7 @@ async function step(name, fn) {
 
     await step('size: the font and the column spacing follow it, the wrap does not', async () => {
       await page.click('#new');
-      await type('one two three four five six seven\nb\nc');
+      await type('word '.repeat(60) + '\nb\nc');  // the first line wraps
       const columns = () => page.$eval('#columns', (e) => {
         const range = document.createRange();
         range.selectNodeContents(e);
