@@ -35,6 +35,7 @@ var wasmBytes = null;
 var corePromise = null;
 var queue = [];
 var busy = false;
+var current = null;  // the id of the job converting
 var cancelled = {};
 
 function core() {
@@ -180,6 +181,7 @@ FileOutput.prototype.wait = async function (promise) {
 };
 FileOutput.prototype.finish = async function () {
   if (this.stage && this.size) this.write(this.stage, this.size);
+  else if (this.stage) spare.push(this.stage);
   this.stage = null;
   await this.drain();
   while (this.inFlight.length) await this.wait(this.inFlight.shift());
@@ -264,7 +266,12 @@ async function convert(job) {
 async function pump() {
   if (busy) return;
   busy = true;
-  while (queue.length) await convert(queue.shift());
+  while (queue.length) {
+    var job = queue.shift();
+    current = job.id;
+    await convert(job);
+    current = null;
+  }
   busy = false;
 }
 
@@ -280,7 +287,7 @@ onmessage = function (event) {
     if (waiting >= 0) {
       queue.splice(waiting, 1);
       postMessage({ id: m.id, type: 'cancelled', left: null });
-    } else {
+    } else if (m.id === current) {
       cancelled[m.id] = true;
     }
   }
