@@ -58,15 +58,35 @@ function launch(workDir, downloads) {
   });
 }
 
-async function waitForFile(file) {
-  for (let i = 0; i < 600; i++) {
-    if (fs.existsSync(file)) return fs.readFileSync(file);
-    await new Promise((r) => setTimeout(r, 50));
-  }
-  throw new Error(`no download ${file}`);
+// Downloads into `dir`, each awaited until the browser says it is complete
+// (a file can stand under its name before all its bytes do):
+// `await download(() => page.click(...))` gives the bytes and removes the file.
+async function downloader(browser, dir) {
+  const cdp = await browser.target().createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: dir, eventsEnabled: true });
+  return async (action) => {
+    let name = null;
+    const complete = new Promise((resolve, reject) => {
+      const begin = (e) => { name = e.suggestedFilename; };
+      const progress = (e) => {
+        if (e.state === 'inProgress') return;
+        cdp.off('Browser.downloadWillBegin', begin);
+        cdp.off('Browser.downloadProgress', progress);
+        if (e.state === 'completed') resolve(); else reject(new Error(`download ${e.state}`));
+      };
+      cdp.on('Browser.downloadWillBegin', begin);
+      cdp.on('Browser.downloadProgress', progress);
+    });
+    await action();
+    await complete;
+    const file = path.join(dir, name);
+    const bytes = fs.readFileSync(file);
+    fs.rmSync(file);
+    return { name, bytes };
+  };
 }
 
 const b64 = (b) => Buffer.from(b).toString('base64');
 const unb64 = (s) => Buffer.from(s, 'base64');
 
-module.exports = { run, all, randomSource, launch, waitForFile, b64, unb64 };
+module.exports = { run, all, randomSource, launch, downloader, b64, unb64 };

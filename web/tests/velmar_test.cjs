@@ -19,7 +19,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
-const { run, randomSource, launch, waitForFile, b64, unb64 } = require('./common.cjs');
+const { run, randomSource, launch, downloader, b64, unb64 } = require('./common.cjs');
 
 const [pagePath, qorvelPath, samplesDir, workDir] = process.argv.slice(2).map((p) => path.resolve(p));
 const seed = Number(process.env.QORVEL_WEB_SEED || Date.now() % 1e9);
@@ -55,7 +55,7 @@ async function step(name, fn) {
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   const origin = `http://127.0.0.1:${server.address().port}`;
 
-  const browser = await launch(workDir, downloads);
+  const browser = await launch(workDir);
   const failures = [];
   try {
     const page = await browser.newPage();
@@ -83,13 +83,8 @@ async function step(name, fn) {
         await page.waitForFunction(() => /^(已打开|打开文件错误)/.test(document.getElementById('status').textContent));
       }
     }
-    async function saved() {
-      const target = path.join(downloads, 'qorvel.txt');
-      await page.click('#save');
-      const bytes = await waitForFile(target);
-      fs.rmSync(target);
-      return bytes;
-    }
+    const download = await downloader(browser, downloads);
+    const saved = async () => (await download(() => page.click('#save'))).bytes;
     async function type(text) {
       await clearStatus();
       await page.$eval('#source', (e, t) => { e.value = t; e.dispatchEvent(new Event('input')); }, text);
@@ -141,7 +136,9 @@ async function step(name, fn) {
         await page.select('#code', code);
         await open([input]);
         const want = await run(qorvelPath, ['convert', '--quiet', '--from', code, input], '');
-        assert.ok((await saved()).equals(want), `open with ${code} differs from qorvel convert`);
+        const got = await saved();
+        if (!got.equals(want)) fs.writeFileSync(path.join(workDir, `${code}.page.txt`), got);
+        assert.ok(got.equals(want), `open with ${code} differs from qorvel convert (${got.length} bytes, ${want.length} wanted; ${await status()})`);
       }
     });
 

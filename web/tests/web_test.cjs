@@ -16,7 +16,7 @@
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
-const { run, all, randomSource, launch, waitForFile, b64, unb64 } = require('./common.cjs');
+const { run, all, randomSource, launch, downloader, b64, unb64 } = require('./common.cjs');
 
 const [pagePath, qorvelPath, referencePath, samplesDir, workDir] = process.argv.slice(2).map((p) => path.resolve(p));
 const seed = Number(process.env.QORVEL_WEB_SEED || Date.now() % 1e9);
@@ -95,11 +95,12 @@ async function step(name, fn) {
   fs.mkdirSync(downloads, { recursive: true });
   console.log(`web: seed ${seed} (QORVEL_WEB_SEED replays it)`);
 
-  const browser = await launch(workDir, downloads);
+  const browser = await launch(workDir);
   const failures = [];
   try {
     const cdp = await browser.target().createCDPSession();
     await cdp.send('Browser.grantPermissions', { permissions: ['clipboardReadWrite', 'clipboardSanitizedWrite'] });
+    const download = await downloader(browser, downloads);
     const page = await browser.newPage();
     const requests = [];
     page.on('request', (r) => requests.push(r.url()));
@@ -270,8 +271,9 @@ async function step(name, fn) {
       const converted = await run(qorvelPath, ['convert', '--from', 'mengkeli-paste'], mengkeliBytes);
       const [viewText] = await icuDecode([await run(qorvelPath, ['layout', '--wrapped'], converted)]);
       assert.equal(await page.$eval('#columns', (e) => e.textContent), lf(viewText));
-      await page.click('#save');
-      assert.ok((await waitForFile(path.join(downloads, 'qorvel.txt'))).equals(converted));
+      const saved = await download(() => page.click('#save'));
+      assert.equal(saved.name, 'qorvel.txt');
+      assert.ok(saved.bytes.equals(converted));
     });
 
     await step('files: chosen files convert in the worker to NAME_qv.txt, an unreadable one says so', async () => {
@@ -295,9 +297,10 @@ async function step(name, fn) {
       for (const [k, file] of [[0, big], [1, path.join(samplesDir, 'mengkeli_sample.txt')]]) {
         const name = path.basename(file).replace(/\.txt$/, '_qv.txt');
         assert.equal(items[k].link, name);
-        await page.click(`#jobs li:nth-child(${k + 1}) a`);
+        const got = await download(() => page.click(`#jobs li:nth-child(${k + 1}) a`));
         const want = await run(qorvelPath, ['convert', '--quiet', '--from', 'mengkeli', file], '');
-        assert.ok((await waitForFile(path.join(downloads, name))).equals(want), `${name} differs from qorvel`);
+        assert.equal(got.name, name);
+        assert.ok(got.bytes.equals(want), `${name} differs from qorvel`);
       }
     });
 
@@ -316,10 +319,11 @@ async function step(name, fn) {
         { timeout: 120000 });
       const stateText = await page.$eval('#jobs li:nth-child(4) .state', (e) => e.textContent);
       assert.ok(stateText.includes(`第 ${before.length} 字节是NUL字节`), stateText);
-      await page.click('#jobs li:nth-child(4) a');
+      const got = await download(() => page.click('#jobs li:nth-child(4) a'));
       const want = await run(qorvelPath, ['convert', '--quiet', '--from', 'wordfont', file], '');
       assert.ok(want.length > 2 * (1 << 20));
-      assert.ok((await waitForFile(path.join(downloads, 'nul_wordfont_qv.txt'))).equals(want), 'nul_wordfont_qv.txt differs from qorvel');
+      assert.equal(got.name, 'nul_wordfont_qv.txt');
+      assert.ok(got.bytes.equals(want), 'nul_wordfont_qv.txt differs from qorvel');
     });
 
     await step('the keyboard reaches every control', async () => {
