@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Benchmark of the page's file worker against `qorvel convert` (Release) on
-# the same large file, every code; see bench.cjs.
-#   web/tests/bench.sh [MB (default 100)] [RUNS (default 3)]
+# Benchmark of the page's file worker, writing into a folder and keeping a
+# download, against `qorvel convert` (Release) on the same large file, every
+# code or those named; see bench.cjs.
+#   web/tests/bench.sh [MB (default 100)] [RUNS (default 3)] [CODE...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
@@ -11,4 +12,4 @@ cmake --build "$build" --target qorvel >/dev/null
 page=$(web/build.sh)
 cd web/tests
 [ -f node_modules/.package-lock.json ] || npm ci --no-audit --no-fund --loglevel=error
-node bench.cjs "$page" "$root/$build/cli/qorvel" "$root/build/web/bench" "${1:-100}" "${2:-3}"
+node bench.cjs "$page" "$root/$build/cli/qorvel" "$root/build/web/bench" "${1:-100}" "${2:-3}" "${@:3}"

@@ -2,7 +2,9 @@
 # The web edition's check (test.sh runs it last): builds the page, installs
 # puppeteer-core from the lock file (it drives the system's Chromium; no
 # browser is downloaded), builds the ICU reference of the clipboard mapping,
-# and runs web_test.cjs against the test build's qorvel.
+# and runs web_test.cjs (the converters, the clipboard mapping, paste and
+# files, from file://) and velmar_test.cjs (open, size, print, writing into
+# a folder, from a loopback address) against the test build's qorvel.
 #   web/tests/run.sh [QORVEL]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -24,3 +26,4 @@ if [ ! -x "$reference" ] || [ cp936_reference.cpp -nt "$reference" ]; then
 fi
 
 node web_test.cjs "$page" "$qorvel" "$reference" "$root/samples" "$work/test"
+node velmar_test.cjs "$page" "$qorvel" "$root/samples" "$work/velmar"

@@ -14,40 +14,14 @@
 //   node web_test.cjs PAGE QORVEL CP936_REFERENCE SAMPLES_DIR WORK_DIR
 'use strict';
 const assert = require('node:assert/strict');
-const { spawn } = require('node:child_process');
 const fs = require('node:fs');
 const path = require('node:path');
-const puppeteer = require('puppeteer-core');
+const { run, all, randomSource, launch, downloader, b64, unb64 } = require('./common.cjs');
 
 const [pagePath, qorvelPath, referencePath, samplesDir, workDir] = process.argv.slice(2).map((p) => path.resolve(p));
 const seed = Number(process.env.QORVEL_WEB_SEED || Date.now() % 1e9);
 
 // ---- helpers ----
-
-function run(cmd, args, input) {
-  return new Promise((resolve, reject) => {
-    const child = spawn(cmd, args, { stdio: ['pipe', 'pipe', 'pipe'] });
-    const out = [], err = [];
-    child.stdout.on('data', (d) => out.push(d));
-    child.stderr.on('data', (d) => err.push(d));  // qorvel notes a NUL byte there
-    child.on('error', reject);
-    // qorvel stops reading at a NUL byte and may exit before the rest of
-    // the input is written; its exit status still says how it went.
-    child.stdin.on('error', (e) => { if (e.code !== 'EPIPE') reject(e); });
-    child.on('close', (code) => (code === 0 ? resolve(Buffer.concat(out))
-      : reject(new Error(`${cmd} ${args.join(' ')}: exit ${code}: ${Buffer.concat(err)}`))));
-    child.stdin.end(input);
-  });
-}
-
-// Runs the jobs two at a time (the machine may be busy with other work).
-async function all(jobs) {
-  const results = new Array(jobs.length);
-  let next = 0;
-  const worker = async () => { while (next < jobs.length) { const k = next++; results[k] = await jobs[k](); } };
-  await Promise.all([worker(), worker()]);
-  return results;
-}
 
 function records(buffers, unit) {
   const parts = [];
@@ -77,14 +51,7 @@ async function icuEncode(texts) {
   return unrecords(out, 1);
 }
 
-let state = seed;
-function random(n) {  // xorshift, so a failure can be replayed with its seed
-  state ^= state << 13; state >>>= 0;
-  state ^= state >>> 17;
-  state ^= state << 5; state >>>= 0;
-  return state % n;
-}
-function pick(list) { return list[random(list.length)]; }
+const { random, pick } = randomSource(seed);
 
 const samples = Object.fromEntries(fs.readdirSync(samplesDir).filter((f) => f.endsWith('_sample.txt'))
   .map((f) => [f.replace('_sample.txt', ''), fs.readFileSync(path.join(samplesDir, f))]));
@@ -112,17 +79,6 @@ function randomBytes(length, nul) {
   return bytes;
 }
 
-const b64 = (b) => Buffer.from(b).toString('base64');
-const unb64 = (s) => Buffer.from(s, 'base64');
-
-async function waitForFile(file) {
-  for (let i = 0; i < 600; i++) {
-    if (fs.existsSync(file)) return fs.readFileSync(file);
-    await new Promise((r) => setTimeout(r, 50));
-  }
-  throw new Error(`no download ${file}`);
-}
-
 const steps = [];
 async function step(name, fn) {
   const started = Date.now();
@@ -139,17 +95,12 @@ async function step(name, fn) {
   fs.mkdirSync(downloads, { recursive: true });
   console.log(`web: seed ${seed} (QORVEL_WEB_SEED replays it)`);
 
-  const browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', `--user-data-dir=${path.join(workDir, 'profile')}`],
-  });
+  const browser = await launch(workDir);
   const failures = [];
   try {
     const cdp = await browser.target().createCDPSession();
     await cdp.send('Browser.grantPermissions', { permissions: ['clipboardReadWrite', 'clipboardSanitizedWrite'] });
-    await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    const download = await downloader(browser, downloads);
     const page = await browser.newPage();
     const requests = [];
     page.on('request', (r) => requests.push(r.url()));
@@ -320,8 +271,9 @@ async function step(name, fn) {
       const converted = await run(qorvelPath, ['convert', '--from', 'mengkeli-paste'], mengkeliBytes);
       const [viewText] = await icuDecode([await run(qorvelPath, ['layout', '--wrapped'], converted)]);
       assert.equal(await page.$eval('#columns', (e) => e.textContent), lf(viewText));
-      await page.click('#save');
-      assert.ok((await waitForFile(path.join(downloads, 'qorvel.txt'))).equals(converted));
+      const saved = await download(() => page.click('#save'));
+      assert.equal(saved.name, 'qorvel.txt');
+      assert.ok(saved.bytes.equals(converted));
     });
 
     await step('files: chosen files convert in the worker to NAME_qv.txt, an unreadable one says so', async () => {
@@ -345,9 +297,10 @@ async function step(name, fn) {
       for (const [k, file] of [[0, big], [1, path.join(samplesDir, 'mengkeli_sample.txt')]]) {
         const name = path.basename(file).replace(/\.txt$/, '_qv.txt');
         assert.equal(items[k].link, name);
-        await page.click(`#jobs li:nth-child(${k + 1}) a`);
+        const got = await download(() => page.click(`#jobs li:nth-child(${k + 1}) a`));
         const want = await run(qorvelPath, ['convert', '--quiet', '--from', 'mengkeli', file], '');
-        assert.ok((await waitForFile(path.join(downloads, name))).equals(want), `${name} differs from qorvel`);
+        assert.equal(got.name, name);
+        assert.ok(got.bytes.equals(want), `${name} differs from qorvel`);
       }
     });
 
@@ -366,21 +319,24 @@ async function step(name, fn) {
         { timeout: 120000 });
       const stateText = await page.$eval('#jobs li:nth-child(4) .state', (e) => e.textContent);
       assert.ok(stateText.includes(`第 ${before.length} 字节是NUL字节`), stateText);
-      await page.click('#jobs li:nth-child(4) a');
+      const got = await download(() => page.click('#jobs li:nth-child(4) a'));
       const want = await run(qorvelPath, ['convert', '--quiet', '--from', 'wordfont', file], '');
       assert.ok(want.length > 2 * (1 << 20));
-      assert.ok((await waitForFile(path.join(downloads, 'nul_wordfont_qv.txt'))).equals(want), 'nul_wordfont_qv.txt differs from qorvel');
+      assert.equal(got.name, 'nul_wordfont_qv.txt');
+      assert.ok(got.bytes.equals(want), 'nul_wordfont_qv.txt differs from qorvel');
     });
 
     await step('the keyboard reaches every control', async () => {
       await page.focus('#code');
       const reached = new Set();
-      for (let k = 0; k < 20; k++) {
+      for (let k = 0; k < 40; k++) {
         reached.add(await page.evaluate(() => document.activeElement.id || document.activeElement.textContent));
         await page.keyboard.press('Tab');
       }
-      for (const id of ['code', 'line-height', 'face', 'source', 'copy-web', 'copy-wrapped', 'save', 'view',
-        'file-code', 'choose-files', '下载 big_mengkeli_qv.txt'])
+      const folderShown = await page.$eval('#folder-row', (e) => !e.hidden);
+      for (const id of ['code', 'line-height', 'face', 'size', 'open', 'new', 'print-view', 'source', 'copy-web',
+        'copy-wrapped', 'save', 'view', 'file-code', 'choose-files', ...(folderShown ? ['choose-folder'] : []),
+        '下载 big_mengkeli_qv.txt'])
         assert.ok(reached.has(id), `Tab does not reach ${id}`);
     });
 
