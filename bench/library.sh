@@ -21,6 +21,7 @@ qorvel=$PWD/$build/cli/qorvel
 library=$PWD/$build/bench/library_convert
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+cc -shared -fPIC -o "$work/nothreads.so" tests/cli/nothreads.c -ldl
 
 seconds() { # command... -> elapsed seconds
   local t0 t1
@@ -28,6 +29,10 @@ seconds() { # command... -> elapsed seconds
   "$@" >/dev/null
   t1=$(date +%s.%N)
   awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f\n", b - a }'
+}
+cpu_seconds() { # command... -> user + system seconds
+  /usr/bin/time -f '%U %S' -o "$work/time" "$@" >/dev/null
+  awk '{ printf "%.4f\n", $1 + $2 }' "$work/time"
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 repeat_to() { # sample bytes out
@@ -39,16 +44,20 @@ repeat_to() { # sample bytes out
 cores=$(nproc)
 echo "machine: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1), $cores cores;" \
   "load average $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-15s %9s %9s %8s\n' code cli_s library_s lib/cli
+printf '%-15s %9s %9s %8s %9s %9s %8s %9s %8s\n' code cli_s library_s lib/cli cli_cpu lib_cpu lib/cli one_s lib/one
 for code in $("$qorvel" convert --list | cut -f1); do
   repeat_to "samples/${code%%-*}_sample.txt" $((mb * 1024 * 1024)) "$work/in.txt"
-  : >"$work/c" >"$work/l"
+  : >"$work/c" >"$work/l" >"$work/cc" >"$work/lc" >"$work/o"
   for ((r = 0; r < runs; r++)); do  # alternating, so that both see the same machine
     seconds "$qorvel" convert -q --from "$code" -o /dev/null "$work/in.txt" >>"$work/c"
     seconds sh -c "'$library' '$code' < '$work/in.txt' > /dev/null" >>"$work/l"
+    cpu_seconds "$qorvel" convert -q --from "$code" -o /dev/null "$work/in.txt" >>"$work/cc"
+    cpu_seconds sh -c "'$library' '$code' < '$work/in.txt' > /dev/null" >>"$work/lc"
+    seconds env LD_PRELOAD="$work/nothreads.so" "$qorvel" convert -q --from "$code" -o /dev/null "$work/in.txt" >>"$work/o"
   done
   awk -v k="$code" -v c="$(median <"$work/c")" -v l="$(median <"$work/l")" \
-    'BEGIN { printf "%-15s %9.3f %9.3f %7.2fx\n", k, c, l, l / c }'
+    -v cc="$(median <"$work/cc")" -v lc="$(median <"$work/lc")" -v o="$(median <"$work/o")" \
+    'BEGIN { printf "%-15s %9.3f %9.3f %7.2fx %9.3f %9.3f %7.2fx %9.3f %7.2fx\n", k, c, l, l / c, cc, lc, lc / cc, o, l / o }'
 done
 rm -f "$work/in.txt"
 

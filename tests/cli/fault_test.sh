@@ -14,7 +14,8 @@
 set -euo pipefail
 qorvel=$(realpath "$1")
 cd "$(dirname "$0")/../.."
-samples=$PWD/samples
+src=$PWD
+samples=$src/samples
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir"
@@ -40,23 +41,7 @@ grep -qE 'openat\(AT_FDCWD, "\.", [^)]*O_DIRECTORY' trace.txt || fail "the outpu
 
 # No threads to be had: an interposed pthread_create fails with EAGAIN once
 # QORVEL_THREADS_LEFT threads have started.
-cat >nothreads.c <<'C'
-#define _GNU_SOURCE
-#include <dlfcn.h>
-#include <errno.h>
-#include <pthread.h>
-#include <stdlib.h>
-int pthread_create(pthread_t* t, const pthread_attr_t* a, void* (*f)(void*), void* arg) {
-  static int left = -1;
-  if (left < 0) left = atoi(getenv("QORVEL_THREADS_LEFT") ? getenv("QORVEL_THREADS_LEFT") : "0");
-  if (left == 0) return EAGAIN;
-  --left;
-  int (*real)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*) =
-      (int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*))dlsym(RTLD_NEXT, "pthread_create");
-  return real(t, a, f, arg);
-}
-C
-cc -shared -fPIC -o nothreads.so nothreads.c -ldl
+cc -shared -fPIC -o nothreads.so "$src/tests/cli/nothreads.c" -ldl
 while IFS=$'\t' read -r code _; do
   "$qorvel" convert --from "$code" -o want.txt text.txt
   for left in 0 1 2; do
