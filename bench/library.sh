@@ -2,7 +2,11 @@
 # The library's costs, on inputs in the page cache, medians of RUNS runs:
 #   per code, 100 MB (MB) converted by `qorvel convert` and by a C program on
 #   the library (README's C example, capi/examples/convert.c: 64 KB reads,
-#   a 64 KB output buffer), both to /dev/null; lib/cli = the library's time over qorvel's;
+#   a 64 KB output buffer), both to /dev/null: elapsed seconds and lib/cli,
+#   the library's time over qorvel's; the processor time (user + system) of
+#   each and its ratio; and qorvel held to one thread (tests/cli/nothreads.c
+#   refuses it every helper thread: no read-ahead, write-behind or second
+#   converter) with lib/one, the library's elapsed time over that;
 #   and 1 000 files of 100 KB of the Mengkeli sample converted by one
 #   `qorvel convert -O DIR` run (its default jobs, one per core) against a
 #   `for` loop of one `qorvel convert` per file, and that loop over the cores.
