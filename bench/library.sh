@@ -27,18 +27,17 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cc -shared -fPIC -o "$work/nothreads.so" tests/cli/nothreads.c -ldl
 
-seconds() { # command... -> elapsed seconds
+seconds() { # command... -> elapsed and processor (user + system) seconds
   local t0 t1
   t0=$(date +%s.%N)
-  "$@" >/dev/null
-  t1=$(date +%s.%N)
-  awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.4f\n", b - a }'
-}
-cpu_seconds() { # command... -> user + system seconds
   /usr/bin/time -f '%U %S' -o "$work/time" "$@" >/dev/null
-  awk '{ printf "%.4f\n", $1 + $2 }' "$work/time"
+  t1=$(date +%s.%N)
+  awk -v a="$t0" -v b="$t1" '{ printf "%.4f %.4f\n", b - a, $1 + $2 }' "$work/time"
 }
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+median() { # [column (default 1)] < lines -> the column's median
+  awk -v k="${1:-1}" '{ print $k }' | sort -n |
+    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
 repeat_to() { # sample bytes out
   cp "$1" "$3"
   while [ "$(stat -c %s "$3")" -lt "$2" ]; do cat "$3" "$3" >"$3.tmp" && mv "$3.tmp" "$3"; done
@@ -51,16 +50,14 @@ echo "machine: $(lscpu | sed -n 's/^Model name: *//p' | head -n 1), $cores cores
 printf '%-15s %9s %9s %8s %9s %9s %8s %9s %8s\n' code cli_s library_s lib/cli cli_cpu lib_cpu lib/cli one_s lib/one
 for code in $("$qorvel" convert --list | cut -f1); do
   repeat_to "samples/${code%%-*}_sample.txt" $((mb * 1024 * 1024)) "$work/in.txt"
-  : >"$work/c" >"$work/l" >"$work/cc" >"$work/lc" >"$work/o"
-  for ((r = 0; r < runs; r++)); do  # alternating, so that both see the same machine
+  truncate -s 0 "$work/c" "$work/l" "$work/o"
+  for ((r = 0; r < runs; r++)); do  # alternating, so that all see the same machine
     seconds "$qorvel" convert -q --from "$code" -o /dev/null "$work/in.txt" >>"$work/c"
     seconds sh -c "'$library' '$code' < '$work/in.txt' > /dev/null" >>"$work/l"
-    cpu_seconds "$qorvel" convert -q --from "$code" -o /dev/null "$work/in.txt" >>"$work/cc"
-    cpu_seconds sh -c "'$library' '$code' < '$work/in.txt' > /dev/null" >>"$work/lc"
     seconds env LD_PRELOAD="$work/nothreads.so" "$qorvel" convert -q --from "$code" -o /dev/null "$work/in.txt" >>"$work/o"
   done
   awk -v k="$code" -v c="$(median <"$work/c")" -v l="$(median <"$work/l")" \
-    -v cc="$(median <"$work/cc")" -v lc="$(median <"$work/lc")" -v o="$(median <"$work/o")" \
+    -v cc="$(median 2 <"$work/c")" -v lc="$(median 2 <"$work/l")" -v o="$(median <"$work/o")" \
     'BEGIN { printf "%-15s %9.3f %9.3f %7.2fx %9.3f %9.3f %7.2fx %9.3f %7.2fx\n", k, c, l, l / c, cc, lc, lc / cc, o, l / o }'
 done
 rm -f "$work/in.txt"
@@ -68,14 +65,12 @@ rm -f "$work/in.txt"
 mkdir "$work/many" "$work/out"
 repeat_to samples/mengkeli_sample.txt 102400 "$work/one.txt"
 for ((i = 0; i < 1000; i++)); do cp "$work/one.txt" "$work/many/f$i.txt"; done
-loop() {
-  local f
-  for f in "$work"/many/*.txt; do "$qorvel" convert -q --from mengkeli -o "$work/out/${f##*/}" "$f"; done
-}
-: >"$work/b" >"$work/f"
+truncate -s 0 "$work/b" "$work/f"
 for ((r = 0; r < runs; r++)); do
   seconds sh -c "'$qorvel' convert -q --from mengkeli -O '$work/out' '$work'/many/*.txt 2>/dev/null" >>"$work/b"
-  seconds loop >>"$work/f"
+  # shellcheck disable=SC2016  # the loop expands its own arguments
+  seconds bash -c 'for f in "$1"/many/*.txt; do "$2" convert -q --from mengkeli -o "$1/out/${f##*/}" "$f"; done' \
+    loop "$work" "$qorvel" >>"$work/f"
 done
 awk -v b="$(median <"$work/b")" -v f="$(median <"$work/f")" -v n="$cores" \
   'BEGIN { printf "1000 files of 100 KB: -O DIR %.3f s; for loop %.3f s, over %d cores %.3f s; -O DIR / (loop / cores) = %.2f\n",
