@@ -70,6 +70,7 @@ struct alignas(8) Unit {
   char bytes[4] = {};
   std::uint8_t len = 0;
   Kind kind = Kind::kWrite;
+  bool drops = false;  // a step that ends here writes nothing: all its bytes are dropped
 };
 
 // A cell of GlyphCodes ("F8A2" or "F8DC F8E5").
@@ -138,20 +139,26 @@ consteval std::array<Unit, 256> BuildGraveFollowers(const std::array<Unit, 256>&
 // any of them by arithmetic.
 constexpr std::size_t kGraveRow = 256;
 constexpr std::size_t kTildeRow = 512;
-consteval std::array<Unit, 768> BuildUnits() {
-  const std::array<Unit, 256> first = BuildFirstTable();
+// Under the keep rule the control bytes that would be dropped are copied.
+consteval std::array<Unit, 768> BuildUnits(bool keep) {
+  std::array<Unit, 256> first = BuildFirstTable();
   const std::array<Unit, 256> grave = BuildGraveFollowers(first);
   const std::array<Unit, 256> tilde = BuildFollowerTable(kTildeRules, std::size(kTildeRules));
+  if (keep) {
+    for (int b = 1; b < 256; ++b)
+      if (first[b].kind == Kind::kWrite && first[b].len == 0 && KeptAlone(static_cast<unsigned char>(b)))
+        first[b] = Copy(static_cast<unsigned char>(b));
+  }
   std::array<Unit, 768> t{};
   std::copy(first.begin(), first.end(), t.begin());
   std::copy(grave.begin(), grave.end(), t.begin() + kGraveRow);
   std::copy(tilde.begin(), tilde.end(), t.begin() + kTildeRow);
+  for (Unit& u : t) u.drops = u.kind == Kind::kWrite && u.len == 0;
   return t;
 }
-constexpr std::array<Unit, 768> kAllUnits = BuildUnits();
+constexpr std::array<Unit, 768> kAllUnits = BuildUnits(false);
+constexpr std::array<Unit, 768> kKeepUnits = BuildUnits(true);
 constexpr const Unit* kFirst = kAllUnits.data();
-constexpr const Unit* kAfterGrave = kAllUnits.data() + kGraveRow;
-constexpr const Unit* kAfterTilde = kAllUnits.data() + kTildeRow;
 
 // Whether a block is mixed enough for ConvertMixed: one byte in eight or
 // more a prefix or a GBK lead byte.
@@ -167,7 +174,17 @@ bool IsMixed(const unsigned char* p, const unsigned char* end) {
 // costs more than this loop's longer chain of loads. Stops early where a NUL
 // begins a unit. Writes at most eight bytes per two bytes taken, and no
 // more than four per byte in all once the last unit's four are counted.
-const unsigned char* ConvertMixed(const unsigned char* p, const unsigned char* end, char*& out) {
+// Where a block notes what it drops: offsets count from `origin`, the
+// chunk's first byte, at offset `originAt` of the input.
+struct DropPlace {
+  Drops& drops;
+  const unsigned char* origin;
+  std::uint64_t originAt;
+  std::uint64_t At(const unsigned char* p) const { return originAt + static_cast<std::uint64_t>(p - origin); }
+};
+
+const unsigned char* ConvertMixed(const unsigned char* p, const unsigned char* end, char*& out, const Unit* units,
+                                  const DropPlace& place) {
   char* o = out;
   while (end - p >= 3 && p[0] != 0) {
     const std::size_t b0 = p[0], b1 = p[1], b2 = p[2];
@@ -183,10 +200,12 @@ const unsigned char* ConvertMixed(const unsigned char* p, const unsigned char* e
     // other unit writes its cell over these two bytes.
     std::memcpy(o, p, 2);
     o += 2 * pair;
-    const Unit& u = kAllUnits[cell];
+    const Unit& u = units[cell];
     std::memcpy(o, u.bytes, 4);
     o += u.len;
-    p += 1 + (grave | tilde | pair) + graveTilde;
+    const std::size_t step = 1 + (grave | tilde | pair) + graveTilde;
+    if (u.drops) [[unlikely]] place.drops.Note(place.At(p), step);
+    p += step;
   }
   out = o;
   return p;
@@ -216,6 +235,8 @@ struct HasiConverter::Block {
   char* o;
   Pending pending;
   bool ended;
+  const Unit* units;  // the rule's table
+  DropPlace place;
 };
 
 void HasiConverter::ConvertBlock(Block& blk) {
@@ -223,17 +244,30 @@ void HasiConverter::ConvertBlock(Block& blk) {
   const unsigned char* end = blk.end;
   char* o = blk.o;
   Pending pending = blk.pending;
+  const Unit* const units = blk.units;
+  const Unit* const afterGraveUnits = units + kGraveRow;
+  const Unit* const afterTildeUnits = units + kTildeRow;
+  const DropPlace& place = blk.place;
 
-  const auto write = [&](const Unit& u) {
+  // Writes the unit that ends a step of `bytes` bytes just before p.
+  const auto write = [&](const Unit& u, std::uint64_t bytes) {
     std::memcpy(o, u.bytes, 4);
     o += u.len;
+    if (u.drops) [[unlikely]] place.drops.Note(place.At(p) - bytes, bytes);
   };
   // `p` is at the byte after a grave prefix (and p < end).
   const auto afterGrave = [&] {
-    const Unit& u = kAfterGrave[*p++];
-    if (u.kind != Kind::kTilde) write(u);
-    else if (p == end) pending = Pending::kTildeFollower;
-    else write(kAfterTilde[*p++]);
+    const Unit& u = afterGraveUnits[*p++];
+    if (u.kind != Kind::kTilde) write(u, 2);
+    else if (p == end) pending = Pending::kGraveTildeFollower;
+    else {
+      ++p;
+      write(afterTildeUnits[p[-1]], 3);
+    }
+  };
+  const auto afterTilde = [&](std::uint64_t bytes) {
+    ++p;
+    write(afterTildeUnits[p[-1]], bytes);
   };
 
   // A unit cut by the last block's end takes its next byte first.
@@ -242,16 +276,17 @@ void HasiConverter::ConvertBlock(Block& blk) {
       case Pending::kNone: break;
       case Pending::kPairTrail: *o++ = static_cast<char>(*p++); pending = Pending::kNone; break;
       case Pending::kGraveFollower: pending = Pending::kNone; afterGrave(); break;
-      case Pending::kTildeFollower: pending = Pending::kNone; write(kAfterTilde[*p++]); break;
+      case Pending::kTildeFollower: pending = Pending::kNone; afterTilde(2); break;
+      case Pending::kGraveTildeFollower: pending = Pending::kNone; afterTilde(3); break;
     }
   }
 
-  if (IsMixed(p, end)) p = ConvertMixed(p, end, o);
+  if (IsMixed(p, end)) p = ConvertMixed(p, end, o, units, place);
   // A unit is cut only by the block's end, so `pending` is set only there.
   while (p < end) {
-    const Unit& u = kFirst[*p++];
+    const Unit& u = units[*p++];
     if (u.kind == Kind::kWrite) [[likely]] {
-      write(u);
+      write(u, 1);
       continue;
     }
     switch (u.kind) {
@@ -270,7 +305,7 @@ void HasiConverter::ConvertBlock(Block& blk) {
         break;
       case Kind::kTilde:
         if (p == end) pending = Pending::kTildeFollower;
-        else write(kAfterTilde[*p++]);
+        else afterTilde(2);
         break;
       case Kind::kEnd:
         blk.ended = true;
@@ -289,7 +324,8 @@ bool HasiConverter::Feed(std::string_view chunk, std::string& out) {
   const auto* const end = begin + chunk.size();
   out.reserve(out.size() + 2 * chunk.size());
   char buf[kMaxOutPerByte * kBlock];
-  Block blk{begin, begin, buf, carried_.pending, false};
+  Block blk{begin, begin, buf, carried_.pending, false, options_.keep ? kKeepUnits.data() : kAllUnits.data(),
+            DropPlace{carried_.drops, begin, carried_.consumed}};
   while (blk.p < end && !blk.ended) {
     blk.end = blk.p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(end - blk.p));
     blk.o = buf;
@@ -312,9 +348,23 @@ void HasiConverter::Adopt(StreamConverter& later) {
   AdoptCarried(carried_, later, &HasiConverter::carried_);
 }
 
+HasiConverter::HasiConverter(ConvertOptions options) : options_(options) {}
+
 void HasiConverter::Finish(std::string&) {
   // A prefix cut off by the end of the input is dropped with nothing after
   // it; a lone GBK lead byte is already out.
+  switch (carried_.pending) {
+    case Pending::kGraveFollower:
+    case Pending::kTildeFollower:
+      carried_.drops.Note(carried_.consumed - 1);
+      break;
+    case Pending::kGraveTildeFollower:
+      carried_.drops.Note(carried_.consumed - 2, 2);
+      break;
+    case Pending::kNone:
+    case Pending::kPairTrail:
+      break;
+  }
   carried_.pending = Pending::kNone;
 }
 

@@ -3,6 +3,13 @@
 // a single byte, a prefix (grave 0x60 or tilde 0x7E) with the byte after it,
 // or a GBK pair (a byte 0x7F..0xFF and the byte after it, copied whole).
 // A NUL byte that begins a unit ends the input.
+//
+// Dropped: a control byte (but CR and LF) standing as a unit, one byte; a
+// prefix step that gives nothing, all its bytes (a grave or tilde with a
+// follower that has no rule: 2; grave, tilde and a follower without a rule:
+// 3), also when the input ends inside it. A GBK lead byte written alone at
+// the end is not dropped. The keep rule copies the control bytes; a prefix
+// step is the code's own and stays dropped.
 
 #include <cstdint>
 #include <string>
@@ -22,6 +29,8 @@ std::string_view HasiTableCell(unsigned char prefix, unsigned char b);
 
 class HasiConverter final : public StreamConverter {
  public:
+  explicit HasiConverter(ConvertOptions options = {});
+
   // Any chunking of the same input gives the same bytes; a unit cut by a
   // chunk end is finished by the next chunk. Returns false once a NUL byte
   // has ended the input (later calls take nothing).
@@ -32,11 +41,12 @@ class HasiConverter final : public StreamConverter {
   void Finish(std::string& out) override;
 
   std::uint64_t Consumed() const override { return carried_.consumed; }
+  const Drops& Dropped() const override { return carried_.drops; }
 
   // After any byte that is a whole unit by itself (neither a prefix nor a
   // GBK lead byte nor NUL): whatever unit it belongs to ends with it.
   std::size_t FreshStart(std::string_view chunk, std::size_t from) const override;
-  std::unique_ptr<StreamConverter> Fresh() const override { return std::make_unique<HasiConverter>(); }
+  std::unique_ptr<StreamConverter> Fresh() const override { return std::make_unique<HasiConverter>(options_); }
   void Adopt(StreamConverter& later) override;
 
  private:
@@ -44,7 +54,8 @@ class HasiConverter final : public StreamConverter {
   enum class Pending : std::uint8_t {
     kNone,
     kGraveFollower,  // a grave prefix waits for its next byte
-    kTildeFollower,  // a tilde prefix (alone or after a grave) waits for its next byte
+    kTildeFollower,  // a tilde prefix waits for its next byte
+    kGraveTildeFollower,  // the same after a grave prefix (three bytes dropped if none fits)
     kPairTrail,      // a GBK lead byte has been written; its second byte is copied
   };
 
@@ -55,7 +66,9 @@ class HasiConverter final : public StreamConverter {
     Pending pending = Pending::kNone;
     bool ended = false;
     std::uint64_t consumed = 0;
+    Drops drops;
   } carried_;
+  ConvertOptions options_;
 };
 
 }  // namespace qorvel

@@ -21,22 +21,39 @@ enum class ByteClass : std::uint8_t {
   kA1,    // ends the word, starts a pair
   kA3,    // ends the word, starts a pair
   kLead,  // starts a code unit of the word
+  kKeptLead,  // keep rule: ends the word; copied with a GBK second byte after it, else dropped
 };
 
-constexpr std::array<ByteClass, 256> MakeByteClasses() {
-  std::array<ByteClass, 256> c{};
-  for (int b = 0x20; b <= 0x7D; ++b) c[static_cast<std::size_t>(b)] = ByteClass::kCopy;
-  c[0x0D] = ByteClass::kCopy;
-  c[0x0A] = ByteClass::kLF;
-  c[0x00] = ByteClass::kNul;
-  c[0xA1] = ByteClass::kA1;
-  c[0xA3] = ByteClass::kA3;
-  for (int b = 0xF8; b <= 0xFB; ++b) c[static_cast<std::size_t>(b)] = ByteClass::kLead;
+}  // namespace
+
+struct MengkeliByteClasses {
+  std::array<ByteClass, 256> of{};
+};
+
+namespace {
+
+constexpr MengkeliByteClasses MakeByteClasses(bool keep) {
+  MengkeliByteClasses c;
+  for (int b = 0x20; b <= 0x7D; ++b) c.of[static_cast<std::size_t>(b)] = ByteClass::kCopy;
+  c.of[0x0D] = ByteClass::kCopy;
+  c.of[0x0A] = ByteClass::kLF;
+  c.of[0x00] = ByteClass::kNul;
+  c.of[0xA1] = ByteClass::kA1;
+  c.of[0xA3] = ByteClass::kA3;
+  for (int b = 0xF8; b <= 0xFB; ++b) c.of[static_cast<std::size_t>(b)] = ByteClass::kLead;
+  if (keep) {
+    for (int b = 0; b < 256; ++b) {
+      const auto u = static_cast<unsigned char>(b);
+      ByteClass& k = c.of[u];
+      if (k != ByteClass::kDrop) continue;
+      if (KeptAlone(u)) k = ByteClass::kCopy;
+      else if (KeptLead(u)) k = ByteClass::kKeptLead;
+    }
+  }
   return c;
 }
-constexpr std::array<ByteClass, 256> kByteClass = MakeByteClasses();
-
-ByteClass ClassOf(unsigned char b) { return kByteClass[b]; }
+constexpr MengkeliByteClasses kByteClasses = MakeByteClasses(false);
+constexpr MengkeliByteClasses kKeepByteClasses = MakeByteClasses(true);
 
 // The pair that an 0xA1 or 0xA3 byte starts, with its second byte `c`: A1 A4
 // (middle dot) and A3 A5 (percent sign) become glyphs; any other pair is
@@ -84,6 +101,28 @@ const char* FindSpacePair(const char* p, const char* end) {
 
 }  // namespace
 
+MengkeliFileConverter::MengkeliFileConverter(ConvertOptions options)
+    : options_(options), classes_(options.keep ? &kKeepByteClasses : &kByteClasses) {}
+
+void MengkeliFileConverter::AddToWord(const unsigned char* bytes, std::size_t n, std::uint64_t at) {
+  if (carried_.word.empty() || carried_.wordEnd != at) carried_.places.push_back({carried_.word.size(), at});
+  carried_.word.append(reinterpret_cast<const char*>(bytes), n);
+  carried_.wordEnd = at + n;
+}
+
+void MengkeliFileConverter::ConvertPlacedWord(std::string_view word, const std::vector<WordPlace>& places) {
+  wordOut_.clear();
+  Drops inWord;
+  ConvertMengkeliWord(word, wordOut_, {inWord, 0});
+  if (inWord.count == 0) return;
+  // A place's units run on in the input until the next place.
+  carried_.drops.AddMapped(inWord, [&](std::uint64_t k) {
+    const auto place = std::prev(std::upper_bound(places.begin(), places.end(), k,
+                                                  [](std::uint64_t v, const WordPlace& p) { return v < p.inWord; }));
+    return place->at + (k - place->inWord);
+  });
+}
+
 void MengkeliFileConverter::Emit(std::string_view bytes, std::string& out) {
   const char* p = bytes.data();
   const char* const end = p + bytes.size();
@@ -113,10 +152,13 @@ void MengkeliFileConverter::Emit(std::string_view bytes, std::string& out) {
 void MengkeliFileConverter::FlushWord(char* buf, char*& o, std::string& out) {
   Emit(std::string_view(buf, static_cast<std::size_t>(o - buf)), out);
   o = buf;
-  if (carried_.word.empty()) return;
-  wordOut_.clear();
-  ConvertMengkeliWord(carried_.word, wordOut_);
+  if (carried_.word.empty()) {
+    carried_.places.clear();
+    return;
+  }
+  ConvertPlacedWord(carried_.word, carried_.places);
   carried_.word.clear();
+  carried_.places.clear();
   Emit(wordOut_, out);
 }
 
@@ -130,33 +172,51 @@ void MengkeliFileConverter::FlushWord(char* buf, char*& o, std::string& out) {
 std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t i, std::size_t stop,
                                              std::size_t inside, char*& out) {
   const UnitTable& table = MengkeliUnitTable();
+  const std::array<ByteClass, 256>& classOf = classes_->of;
+  // Offsets count from the start of the input; s[0] is at `consumed`.
+  const DropLog log{carried_.drops, carried_.consumed};
   std::size_t lookAheads = 0;  // not used here: words are short
+  // Whether s[k] (before `inside`) is dropped: a kept lead byte without a
+  // second byte is dropped like any other and does not end the word.
+  const auto dropped = [&](std::size_t k) {
+    return classOf[s[k]] == ByteClass::kDrop || (classOf[s[k]] == ByteClass::kKeptLead && !KeptTrail(s[k + 1]));
+  };
   char* o = out;  // a local cursor stays in a register
   while (i < stop) {
-    switch (ClassOf(s[i])) {
+    switch (classOf[s[i]]) {
       case ByteClass::kLead: {
         const std::size_t wordStart = i;
         char* const wordOut = o;
         const std::size_t runStop = std::min(inside, i + kMaxRun);
+        // Nothing pending is noted at or after wordStart, so what the scan
+        // below notes comes last and goes again with the count.
+        const std::uint64_t droppedBefore = carried_.drops.count;
         int lead = table.leadIndex[s[i]];
         do {
-          i = TakeUnit(table, lead, s, i, o, lookAheads);
+          i = TakeUnit(table, lead, s, i, o, lookAheads, log);
         } while (i < runStop && (lead = table.leadIndex[s[i]]) >= 0);
-        if (i < runStop && ClassOf(s[i]) != ByteClass::kLF && ClassOf(s[i]) != ByteClass::kDrop) break;
+        if (i < runStop && classOf[s[i]] != ByteClass::kLF && !dropped(i)) break;
         // The word goes on past a line feed or a dropped byte, and its units
         // may join across them: gather the units, write the line feeds, then
         // the word's conversion.
+        carried_.drops.count = droppedBefore;
         i = wordStart;
         o = wordOut;
         std::size_t units = 0;
-        for (ByteClass c; i < runStop && (c = ClassOf(s[i])) != ByteClass::kCopy && c != ByteClass::kA1 &&
-                          c != ByteClass::kA3 && c != ByteClass::kNul;) {
+        std::size_t unitEnd = i;
+        gatheredPlaces_.clear();
+        Drops between;  // the dropped bytes between the units
+        for (ByteClass c; i < runStop && (c = classOf[s[i]]) != ByteClass::kCopy && c != ByteClass::kA1 &&
+                          c != ByteClass::kA3 && c != ByteClass::kNul && (c != ByteClass::kKeptLead || dropped(i));) {
           if (c == ByteClass::kLead) {
+            if (units == 0 || i != unitEnd) gatheredPlaces_.push_back({units, log.base + i});
             gathered_[units++] = static_cast<char>(s[i]);
             gathered_[units++] = static_cast<char>(s[i + 1]);
             i += 2;
+            unitEnd = i;
           } else {
             if (c == ByteClass::kLF) *o++ = '\n';
+            else between.Note(log.base + i);
             ++i;
           }
         }
@@ -164,8 +224,8 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
           out = wordOut;
           return wordStart;
         }
-        wordOut_.clear();
-        ConvertMengkeliWord(std::string_view(gathered_.get(), units), wordOut_);
+        carried_.drops.Add(between, 0);
+        ConvertPlacedWord(std::string_view(gathered_.get(), units), gatheredPlaces_);
         std::memcpy(o, wordOut_.data(), wordOut_.size());
         o += wordOut_.size();
         break;
@@ -178,7 +238,20 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
         ++i;
         break;
       case ByteClass::kDrop:
+        log.Note(i);
         ++i;
+        break;
+      case ByteClass::kKeptLead:
+        // A byte follows inside the chunk: `stop` is at most `inside`.
+        if (KeptTrail(s[i + 1])) {
+          o[0] = static_cast<char>(s[i]);
+          o[1] = static_cast<char>(s[i + 1]);
+          o += 2;
+          i += 2;
+        } else {
+          log.Note(i);
+          ++i;
+        }
         break;
       case ByteClass::kA1:
       case ByteClass::kA3:
@@ -198,9 +271,11 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
 std::size_t MengkeliFileConverter::Step(const unsigned char* s, std::size_t i, std::size_t n, char* buf,
                                         char*& o, std::string& out) {
   const unsigned char b = s[i];
+  const std::uint64_t at = carried_.consumed + i;
   switch (carried_.state) {
     case State::kUnitSecond:  // the unit's second byte, whatever its value
       carried_.word.push_back(static_cast<char>(b));
+      carried_.wordEnd = at + 1;
       carried_.state = State::kByte;
       return i + 1;
     case State::kAfterA1:
@@ -208,10 +283,36 @@ std::size_t MengkeliFileConverter::Step(const unsigned char* s, std::size_t i, s
       PutPair(carried_.state == State::kAfterA1 ? 0xA1 : 0xA3, b, o);
       carried_.state = State::kByte;
       return i + 1;
+    case State::kAfterKeptLead:
+      carried_.state = State::kByte;
+      if (KeptTrail(b)) {
+        FlushWord(buf, o, out);
+        o[0] = static_cast<char>(carried_.keptLead);
+        o[1] = static_cast<char>(b);
+        o += 2;
+        return i + 1;
+      }
+      carried_.drops.Note(at - 1);
+      break;  // this byte goes on by itself
     case State::kByte:
       break;
   }
-  switch (ClassOf(b)) {
+  switch (classes_->of[b]) {
+    case ByteClass::kKeptLead:
+      if (i + 1 < n && KeptTrail(s[i + 1])) {
+        FlushWord(buf, o, out);
+        o[0] = static_cast<char>(b);
+        o[1] = static_cast<char>(s[i + 1]);
+        o += 2;
+        return i + 2;
+      }
+      if (i + 1 < n) {
+        carried_.drops.Note(at);
+        break;
+      }
+      carried_.keptLead = b;  // kept if the next chunk brings its second byte
+      carried_.state = State::kAfterKeptLead;
+      break;
     case ByteClass::kCopy:
       FlushWord(buf, o, out);
       *o++ = static_cast<char>(b);
@@ -228,14 +329,15 @@ std::size_t MengkeliFileConverter::Step(const unsigned char* s, std::size_t i, s
       carried_.state = b == 0xA1 ? State::kAfterA1 : State::kAfterA3;
       break;
     case ByteClass::kLead:
-      carried_.word.push_back(static_cast<char>(b));
       if (i + 1 == n) {
+        AddToWord(s + i, 1, at);
         carried_.state = State::kUnitSecond;
         break;
       }
-      carried_.word.push_back(static_cast<char>(s[i + 1]));
+      AddToWord(s + i, 2, at);
       return i + 2;
     case ByteClass::kDrop:
+      carried_.drops.Note(at);
       break;
   }
   return i + 1;
@@ -275,11 +377,11 @@ bool MengkeliFileConverter::Feed(std::string_view chunk, std::string& out) {
 std::size_t MengkeliFileConverter::FreshStart(std::string_view chunk, std::size_t from) const {
   const auto* s = reinterpret_cast<const unsigned char*>(chunk.data());
   for (std::size_t j = std::max<std::size_t>(from, 1); j < chunk.size(); ++j) {
-    if (ClassOf(s[j]) != ByteClass::kCopy || s[j] == ' ') continue;
+    if (classes_->of[s[j]] != ByteClass::kCopy || s[j] == ' ') continue;
     // The byte before is a second byte, or a byte that leaves nothing open.
-    const ByteClass before = ClassOf(s[j - 1]);
+    const ByteClass before = classes_->of[s[j - 1]];
     if (before != ByteClass::kLead && before != ByteClass::kA1 && before != ByteClass::kA3 &&
-        before != ByteClass::kNul)
+        before != ByteClass::kNul && before != ByteClass::kKeptLead)
       return j + 1;
   }
   return std::string_view::npos;
@@ -301,6 +403,10 @@ void MengkeliFileConverter::Finish(std::string& out) {
       break;
     case State::kUnitSecond:
       carried_.word.pop_back();  // a lead byte with no second byte
+      carried_.drops.Note(carried_.consumed - 1);
+      break;
+    case State::kAfterKeptLead:
+      carried_.drops.Note(carried_.consumed - 1);
       break;
     case State::kByte:
       break;

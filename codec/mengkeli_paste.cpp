@@ -5,11 +5,12 @@
 namespace qorvel {
 
 void ConvertMengkeliPaste(std::string_view text, std::string& out) {
-  ConvertMengkeliPasteChunk(CutAtNul(text), true, out);
+  Drops drops;
+  ConvertMengkeliPasteChunk(CutAtNul(text), true, out, {drops, 0});
 }
 
-std::size_t ConvertMengkeliPasteChunk(std::string_view text, bool last, std::string& out) {
-  return ScanUnits(MengkeliUnitTable(), text, last, out);
+std::size_t ConvertMengkeliPasteChunk(std::string_view text, bool last, std::string& out, DropLog log) {
+  return ScanUnits(MengkeliUnitTable(), text, last, out, log);
 }
 
 std::size_t MengkeliPasteFreshStart(std::string_view text, std::size_t from) {

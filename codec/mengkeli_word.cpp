@@ -4,8 +4,8 @@
 
 namespace qorvel {
 
-void ConvertMengkeliWord(std::string_view word, std::string& out) {
-  ScanUnits(MengkeliUnitTable(), word, out);
+void ConvertMengkeliWord(std::string_view word, std::string& out, DropLog log) {
+  ScanUnits(MengkeliUnitTable(), word, true, out, log);
 }
 
 }  // namespace qorvel

@@ -95,11 +95,12 @@ const UnitTable& MingantuUnitTable() {
 }
 
 void ConvertMingantuPaste(std::string_view text, std::string& out) {
-  ConvertMingantuPasteChunk(CutAtNul(text), true, out);
+  Drops drops;
+  ConvertMingantuPasteChunk(CutAtNul(text), true, out, {drops, 0});
 }
 
-std::size_t ConvertMingantuPasteChunk(std::string_view text, bool last, std::string& out) {
-  return ScanUnits(MingantuUnitTable(), text, last, out);
+std::size_t ConvertMingantuPasteChunk(std::string_view text, bool last, std::string& out, DropLog log) {
+  return ScanUnits(MingantuUnitTable(), text, last, out, log);
 }
 
 std::size_t MingantuPasteFreshStart(std::string_view text, std::size_t from) {

@@ -14,12 +14,13 @@
 
 namespace qorvel {
 
-// Converts `text` (which holds no NUL) from its start and appends to `out`.
-// With `last` false it may stop before a unit whose conversion depends on
-// bytes past the end of `text`, and returns where it stopped; it must take
-// every byte when at least kPasteBridge bytes follow the stop. With `last`
-// true it converts all of `text` and returns text.size().
-using ResumableScan = std::size_t (*)(std::string_view text, bool last, std::string& out);
+// Converts `text` (which holds no NUL) from its start, appends to `out` and
+// notes what it drops in `log`. With `last` false it may stop before a unit
+// whose conversion depends on bytes past the end of `text`, and returns where
+// it stopped; it must take every byte when at least kPasteBridge bytes follow
+// the stop. With `last` true it converts all of `text` and returns
+// text.size().
+using ResumableScan = std::size_t (*)(std::string_view text, bool last, std::string& out, DropLog log);
 
 // More than the longest stretch of bytes any scan looks at from one position.
 inline constexpr std::size_t kPasteBridge = 16;
@@ -35,6 +36,7 @@ class PasteStream final : public StreamConverter {
   bool Feed(std::string_view chunk, std::string& out) override;
   void Finish(std::string& out) override;
   std::uint64_t Consumed() const override { return carried_.consumed; }
+  const Drops& Dropped() const override { return carried_.drops; }
   std::size_t FreshStart(std::string_view chunk, std::size_t from) const override;
   std::unique_ptr<StreamConverter> Fresh() const override;
   void Adopt(StreamConverter& later) override;
@@ -45,6 +47,7 @@ class PasteStream final : public StreamConverter {
   struct Carried {
     std::string carry;  // bytes not yet converted, fewer than kPasteBridge
     std::uint64_t consumed = 0;
+    Drops drops;
     bool ended = false;
   } carried_;
 };

@@ -14,13 +14,17 @@ namespace qorvel {
 namespace {
 
 template <class Converter>
-std::unique_ptr<StreamConverter> Make() {
-  return std::make_unique<Converter>();
+std::unique_ptr<StreamConverter> Make(ConvertOptions options) {
+  return std::make_unique<Converter>(options);
 }
 
-template <ResumableScan kScan, FreshStartScan kFreshStart>
-std::unique_ptr<StreamConverter> MakePaste() {
-  return std::make_unique<PasteStream>(kScan, kFreshStart);
+// A paste code's scans, and its scans under the keep rule (the same where
+// the rule keeps nothing more).
+template <ResumableScan kScan, FreshStartScan kFreshStart, ResumableScan kKeepScan = kScan,
+          FreshStartScan kKeepFreshStart = kFreshStart>
+std::unique_ptr<StreamConverter> MakePaste(ConvertOptions options) {
+  return options.keep ? std::make_unique<PasteStream>(kKeepScan, kKeepFreshStart)
+                      : std::make_unique<PasteStream>(kScan, kFreshStart);
 }
 
 constexpr Codec kCodecs[] = {
@@ -31,7 +35,8 @@ constexpr Codec kCodecs[] = {
     {"mingantu", "Mingantu code text, as Velmar's Mingantu paste appends it", CodecKind::kPaste,
      &MakePaste<&ConvertMingantuPasteChunk, &MingantuPasteFreshStart>},
     {"wordfont", "Word-font text, as Velmar's Word-font paste appends it", CodecKind::kPaste,
-     &MakePaste<&ConvertWordFontPasteChunk, &WordFontPasteFreshStart>},
+     &MakePaste<&ConvertWordFontPasteChunk, &WordFontPasteFreshStart, &ConvertWordFontKeepChunk,
+                &WordFontKeepFreshStart>},
     {"hasi", "Hasi code file to Qorvel 2006 international code, as Kestrum writes it", CodecKind::kFile,
      &Make<HasiConverter>},
 };

@@ -20,9 +20,12 @@ struct Codec {
   const char* name;
   const char* description;
   CodecKind kind;
-  // A fresh converter; every code streams, the paste codes through
-  // PasteStream (the clipboard text is the file, up to its first NUL).
-  std::unique_ptr<StreamConverter> (*make)();
+  // A fresh converter under `options`; every code streams, the paste codes
+  // through PasteStream (the clipboard text is the file, up to its first
+  // NUL). Each code's header says what it drops and what the keep rule keeps.
+  std::unique_ptr<StreamConverter> (*makeWith)(ConvertOptions options);
+
+  std::unique_ptr<StreamConverter> make(ConvertOptions options = {}) const { return makeWith(options); }
 };
 
 std::span<const Codec> Codecs();

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <utility>
 
+#include "codec/drops.h"
+
 namespace qorvel {
 
 class StreamConverter {
@@ -26,6 +28,9 @@ class StreamConverter {
 
   // Bytes of input taken so far, up to and including an ending NUL byte.
   virtual std::uint64_t Consumed() const = 0;
+
+  // The bytes dropped so far (see drops.h); complete once Finish has run.
+  virtual const Drops& Dropped() const = 0;
 
   // Cutting a chunk so that two converters can take it at once (the
   // conversion driver runs them on two threads). A fresh start is a position
@@ -52,9 +57,12 @@ class StreamConverter {
 };
 
 // For Adopt: a converter that can be cut keeps everything that carries from
-// one byte to the next in one struct with a `consumed` count, and Adopt moves
-// that struct whole from `later`, so that a field added to it later cannot be
-// left behind by the two-converter path. `later` must be of the same code
+// one byte to the next in one struct with a `consumed` count and its `drops`,
+// and Adopt moves that struct whole from `later`, so that a field added to it
+// later cannot be left behind by the two-converter path. What counts from the
+// start of the input is added, not moved: `later` counted from its own start,
+// which follows what this converter took (a struct holding other offsets
+// moves them on in a `ShiftOffsets(std::uint64_t)` of its own). `later` must be of the same code
 // (the same class and, where one class serves several codes, `sameCode`): a
 // converter of another code is refused, not misread.
 template <class Conv, class Carried, class SameCode>
@@ -63,8 +71,12 @@ void AdoptCarried(Carried& mine, StreamConverter& later, Carried Conv::*carried,
   if (!same || !sameCode(*same))
     throw std::invalid_argument("a converter can only go on as a fresh converter of its own code");
   const std::uint64_t before = mine.consumed;
+  Drops earlier = mine.drops;
   mine = std::move(same->*carried);
   mine.consumed += before;
+  earlier.Add(mine.drops, before);
+  mine.drops = earlier;
+  if constexpr (requires { mine.ShiftOffsets(before); }) mine.ShiftOffsets(before);
 }
 template <class Conv, class Carried>
 void AdoptCarried(Carried& mine, StreamConverter& later, Carried Conv::*carried) {

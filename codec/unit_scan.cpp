@@ -24,11 +24,11 @@ constexpr std::size_t kBlockOut = kUnitOutPerByte * kBlock + 8 + 8;
 // `stop` has its whole span inside the text. Counts the look-ahead units.
 template <Followers kFollowers>
 std::size_t ScanInside(const UnitTable& t, const unsigned char* s, std::size_t i, std::size_t stop, char*& o,
-                       std::size_t& lookAheads) {
+                       std::size_t& lookAheads, const DropLog& log) {
   while (i < stop) {
     const int lead = t.leadIndex[s[i]];
     if (lead >= 0) {
-      i = TakeUnit<kFollowers>(t, lead, s, i, o, lookAheads);
+      i = TakeUnit<kFollowers>(t, lead, s, i, o, lookAheads, log);
       continue;
     }
     // A byte that starts no unit passes through; lead bytes are 0x80 and
@@ -47,11 +47,16 @@ std::size_t ScanInside(const UnitTable& t, const unsigned char* s, std::size_t i
 
 // The unit at s[i] near the end of the whole text (s[i] a lead byte, i < n),
 // taken with every check.
-std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_t n, std::size_t i, char*& o) {
-  if (i + 1 == n) return n;  // a lead byte with nothing after it is dropped
+std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_t n, std::size_t i, char*& o,
+                          const DropLog& log) {
+  if (i + 1 == n) {  // a lead byte with nothing after it is dropped
+    log.Note(i);
+    return n;
+  }
   const UnitCell& cell = t.units[static_cast<std::size_t>(t.leadIndex[s[i]])][s[i + 1]];
   switch (cell.step) {
     case UnitStep::kRestart:
+      log.Note(i);
       return i + 1;
     case UnitStep::kSkip:
       PutOutput(o, cell.out);
@@ -61,8 +66,9 @@ std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_
     case UnitStep::kJoin:
       // Only a whole following unit inside the text can join.
       if (i + 3 < n) {
-        if (const UnitOutput* join = t.FindJoin(cell, s[i + 2], s[i + 3])) {
-          PutOutput(o, *join);
+        if (const JoinCell* join = t.FindJoinCell(cell, s[i + 2], s[i + 3])) {
+          PutOutput(o, join->out);
+          if (join->dropped) log.Note(i, join->dropped);
           return i + 4;
         }
       }
@@ -71,6 +77,7 @@ std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_
       break;
   }
   PutOutput(o, cell.out);
+  if (cell.dropped) log.Note(i, cell.dropped);
   return i + 2;
 }
 
@@ -89,7 +96,7 @@ std::size_t UnitFreshStart(const UnitTable& t, std::string_view text, std::size_
   return std::string_view::npos;
 }
 
-std::size_t ScanUnits(const UnitTable& t, std::string_view text, bool last, std::string& out) {
+std::size_t ScanUnits(const UnitTable& t, std::string_view text, bool last, std::string& out, DropLog log) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   // Units that start before `inside` lie whole inside the text.
@@ -104,8 +111,8 @@ std::size_t ScanUnits(const UnitTable& t, std::string_view text, bool last, std:
     char* o = buf;
     std::size_t lookAheads = 0;
     i = mostlyLookAheads
-            ? ScanInside<Followers::kOfEveryUnit>(t, s, i, std::min(inside, i + kBlock), o, lookAheads)
-            : ScanInside<Followers::kOfLookAheadUnits>(t, s, i, std::min(inside, i + kBlock), o, lookAheads);
+            ? ScanInside<Followers::kOfEveryUnit>(t, s, i, std::min(inside, i + kBlock), o, lookAheads, log)
+            : ScanInside<Followers::kOfLookAheadUnits>(t, s, i, std::min(inside, i + kBlock), o, lookAheads, log);
     mostlyLookAheads = lookAheads * 16 > kBlock;
     out.append(buf, static_cast<std::size_t>(o - buf));
   }
@@ -116,7 +123,7 @@ std::size_t ScanUnits(const UnitTable& t, std::string_view text, bool last, std:
     if (t.leadIndex[s[i]] < 0) {
       *o++ = static_cast<char>(s[i++]);
     } else if (last) {
-      i = TakeLastUnits(t, s, n, i, o);
+      i = TakeLastUnits(t, s, n, i, o, log);
     } else {
       break;
     }

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codec/drops.h"
 #include "codec/hex_cell.h"
 
 namespace qorvel {
@@ -51,6 +52,10 @@ struct alignas(16) UnitCell {  // 16 bytes: a cell is found with a shift
   // Where the unit's join row starts in UnitTable::joins; 0, the row that
   // joins nothing, for every unit without a look-ahead rule.
   std::uint16_t joinRow = 0;
+  // The bytes dropped when the unit writes `out` (or, for kRestart, when
+  // its lead byte goes): 2 for a unit that writes nothing, 1 for the lead
+  // byte of a unit without an entry, else 0.
+  std::uint8_t dropped = 0;
 };
 
 enum class NoEntryPolicy : std::uint8_t {
@@ -64,6 +69,7 @@ enum class NoEntryPolicy : std::uint8_t {
 struct alignas(16) JoinCell {  // 16 bytes: a cell is found with a shift
   UnitOutput out;
   bool joins = false;
+  std::uint8_t dropped = 0;  // 4 for a joined pair that writes nothing
 };
 
 struct UnitTable {
@@ -104,8 +110,12 @@ struct UnitTable {
   // (lead, second), or null when they do not join. A unit without a rule
   // points at row 0, which joins nothing.
   const UnitOutput* FindJoin(const UnitCell& cell, std::uint8_t lead, std::uint8_t second) const {
+    const JoinCell* join = FindJoinCell(cell, lead, second);
+    return join ? &join->out : nullptr;
+  }
+  const JoinCell* FindJoinCell(const UnitCell& cell, std::uint8_t lead, std::uint8_t second) const {
     const JoinCell& join = joins[cell.joinRow + column[static_cast<std::size_t>(leadIndex[lead] + 1)][second]];
-    return join.joins ? &join.out : nullptr;
+    return join.joins ? &join : nullptr;
   }
 };
 
@@ -264,7 +274,8 @@ class UnitTableBuilder {
     for (std::size_t r = 0; r < rules_.size(); ++r) {
       for (const Join& join : rules_[r].joins) {
         const auto li = static_cast<std::size_t>(table.leadIndex[join.unit >> 8]);
-        table.joins[(r + 1) * table.columnStride + table.column[li + 1][join.unit & 0xFF]] = JoinCell{join.out, true};
+        table.joins[(r + 1) * table.columnStride + table.column[li + 1][join.unit & 0xFF]] =
+            JoinCell{join.out, true, static_cast<std::uint8_t>(join.out.size == 0 ? 4 : 0)};
       }
     }
 
@@ -277,13 +288,18 @@ class UnitTableBuilder {
             if (row == 0) throw "unit table: a look-ahead unit without a rule";
             cell.joinRow = static_cast<std::uint16_t>(row * table.columnStride);
             cell.step = UnitStep::kJoin;
+            cell.dropped = cell.out.size == 0 ? 2 : 0;
             break;
           }
           case UnitKind::kSkip:
+            // What a skip unit swallows counts as taken by a step that
+            // writes something; one that wrote nothing would drop it all.
+            if (cell.out.size == 0) throw "unit table: a skip unit must write something";
             cell.step = UnitStep::kSkip;
             table.span = std::max<std::size_t>(table.span, 4 + table.skipExtra);
             break;
           case UnitKind::kNoEntry:
+            cell.dropped = 1;  // the lead byte
             if (table.noEntry == NoEntryPolicy::kRestartAtLaterLead && table.leadIndex[second] > li) {
               cell.step = UnitStep::kRestart;
             } else {
@@ -292,6 +308,7 @@ class UnitTableBuilder {
             }
             break;
           case UnitKind::kFixed:
+            cell.dropped = cell.out.size == 0 ? 2 : 0;
             break;
         }
       }
@@ -386,15 +403,13 @@ class UnitTableBuilder {
   std::vector<Rule> rules_;
 };
 
-// Converts `text` unit by unit and appends the result to `out`. With `last`
-// true `text` is the whole text: bytes past its end join nothing, and a lead
-// byte that is its last byte appends nothing; returns text.size(). With
-// `last` false more text follows: the scan stops at the first unit with
-// fewer than table.span bytes left and returns its position.
-std::size_t ScanUnits(const UnitTable& table, std::string_view text, bool last, std::string& out);
-inline void ScanUnits(const UnitTable& table, std::string_view text, std::string& out) {
-  ScanUnits(table, text, true, out);
-}
+// Converts `text` unit by unit and appends the result to `out`, noting in
+// `log` what it drops. With `last` true `text` is the whole text: bytes past
+// its end join nothing, and a lead byte that is its last byte appends
+// nothing (it is dropped); returns text.size(). With `last` false more text
+// follows: the scan stops at the first unit with fewer than table.span bytes
+// left and returns its position.
+std::size_t ScanUnits(const UnitTable& table, std::string_view text, bool last, std::string& out, DropLog log);
 
 // The most bytes a unit step appends per byte it takes.
 inline constexpr std::size_t kUnitOutPerByte = 3;
@@ -415,11 +430,11 @@ enum class Followers : std::uint8_t { kOfLookAheadUnits, kOfEveryUnit };
 
 // Takes the unit at s[i], whose lead byte has position `lead` in the test
 // order, when table.span bytes from i lie inside the text. Appends its output
-// at `o` (room for eight bytes), counts it in `lookAheads` if it looks ahead,
-// and returns where the scan goes on.
+// at `o` (room for eight bytes), notes what it drops in `log`, counts it in
+// `lookAheads` if it looks ahead, and returns where the scan goes on.
 template <Followers kFollowers = Followers::kOfLookAheadUnits>
 inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s, std::size_t i, char*& o,
-                            std::size_t& lookAheads) {
+                            std::size_t& lookAheads, const DropLog& log) {
   const UnitCell& cell = t.units[static_cast<std::size_t>(lead)][s[i + 1]];
   lookAheads += cell.step == UnitStep::kJoin;
   switch (cell.step) {
@@ -427,8 +442,9 @@ inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s
       if constexpr (kFollowers == Followers::kOfLookAheadUnits) break;
       [[fallthrough]];
     case UnitStep::kJoin:
-      if (const UnitOutput* join = t.FindJoin(cell, s[i + 2], s[i + 3])) {
-        PutOutput(o, *join);
+      if (const JoinCell* join = t.FindJoinCell(cell, s[i + 2], s[i + 3])) {
+        PutOutput(o, join->out);
+        if (join->dropped) [[unlikely]] log.Note(i, join->dropped);
         return i + 4;
       }
       break;
@@ -436,9 +452,11 @@ inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s
       PutOutput(o, cell.out);
       return s[i + 2] == t.skipLead && s[i + 3] == t.skipSecond ? i + 4 + t.skipExtra : i + 2;
     case UnitStep::kRestart:
-      return i + 1;  // the second byte leads the next unit
+      log.Note(i);  // the lead byte goes; the second byte leads the next unit
+      return i + 1;
   }
   PutOutput(o, cell.out);
+  if (cell.dropped) [[unlikely]] log.Note(i, cell.dropped);
   return i + 2;
 }
 

@@ -80,13 +80,22 @@ std::string_view WordFontTableCell(unsigned char b) {
 }
 
 void ConvertWordFontPaste(std::string_view text, std::string& out) {
-  ConvertWordFontPasteChunk(text.substr(0, text.find('\0')), true, out);
+  Drops drops;
+  ConvertWordFontPasteChunk(text.substr(0, text.find('\0')), true, out, {drops, 0});
 }
 
-std::size_t ConvertWordFontPasteChunk(std::string_view text, bool, std::string& out) {
+namespace {
+
+// The scan, with or without the keep rule: every byte is looked up on its
+// own; under the keep rule a byte the table drops may be copied, or take the
+// byte after it along (see ConvertOptions), which is the one place a byte
+// depends on the next.
+template <bool kKeep>
+std::size_t ScanWordFont(std::string_view text, bool last, std::string& out, DropLog log) {
   out.reserve(out.size() + 2 * text.size());
-  char buf[4 * kBlock];
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  char buf[4 * kBlock + 4];
+  const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* p = begin;
   const auto* const end = p + text.size();
   while (p < end) {
     const auto* const blockEnd = p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(end - p));
@@ -95,14 +104,54 @@ std::size_t ConvertWordFontPasteChunk(std::string_view text, bool, std::string& 
       const Output& cell = kWordFontTable[*p];
       std::memcpy(o, cell.bytes, 4);
       o += cell.len;
+      if (cell.len != 0) [[likely]]
+        continue;
+      if constexpr (kKeep) {
+        if (KeptAlone(*p)) {
+          *o++ = static_cast<char>(*p);
+          continue;
+        }
+        if (KeptLead(*p)) {
+          if (p + 1 == end && !last) {  // the byte it may take comes with the next piece
+            out.append(buf, static_cast<std::size_t>(o - buf));
+            return static_cast<std::size_t>(p - begin);
+          }
+          if (p + 1 < end && KeptTrail(p[1])) {
+            *o++ = static_cast<char>(p[0]);
+            *o++ = static_cast<char>(p[1]);
+            ++p;
+            continue;
+          }
+        }
+      }
+      log.Note(static_cast<std::size_t>(p - begin));
     }
     out.append(buf, static_cast<std::size_t>(o - buf));
   }
   return text.size();
 }
 
+}  // namespace
+
+std::size_t ConvertWordFontPasteChunk(std::string_view text, bool last, std::string& out, DropLog log) {
+  return ScanWordFont<false>(text, last, out, log);
+}
+
+std::size_t ConvertWordFontKeepChunk(std::string_view text, bool last, std::string& out, DropLog log) {
+  return ScanWordFont<true>(text, last, out, log);
+}
+
 std::size_t WordFontPasteFreshStart(std::string_view text, std::size_t from) {
   return from < text.size() ? from : std::string_view::npos;
+}
+
+std::size_t WordFontKeepFreshStart(std::string_view text, std::size_t from) {
+  // After any byte that cannot take the next one along, a step starts.
+  for (std::size_t p = std::max<std::size_t>(from, 1); p < text.size(); ++p) {
+    const auto b = static_cast<unsigned char>(text[p - 1]);
+    if (kWordFontTable[b].len != 0 || !KeptLead(b)) return p;
+  }
+  return std::string_view::npos;
 }
 
 }  // namespace qorvel

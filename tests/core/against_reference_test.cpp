@@ -1,7 +1,8 @@
 // Every code of the registry, and the layout, against the slow references:
 // random inputs fed whole and in random chunks through the registry's
 // converters, as the conversion driver feeds them, give the reference's
-// bytes, end at the same NUL and take as much input.
+// bytes, end at the same NUL, take as much input and drop the same bytes,
+// with and without the keep rule.
 
 #include <gtest/gtest.h>
 
@@ -38,8 +39,13 @@ using namespace std::string_literals;
 // other piece without a NUL is cut at a fresh start after a random place and
 // its halves taken by two converters, as the conversion driver's two
 // threads take them.
-ReferenceResult Feed(const Codec& codec, std::string_view in, std::mt19937& rng, std::size_t maxPiece) {
-  const std::unique_ptr<StreamConverter> conv = codec.make();
+struct Fed {
+  ReferenceResult result;
+  Drops drops;
+};
+
+Fed Feed(const Codec& codec, std::string_view in, std::mt19937& rng, std::size_t maxPiece, bool keep) {
+  const std::unique_ptr<StreamConverter> conv = codec.make({.keep = keep});
   ReferenceResult got;
   std::uniform_int_distribution<std::size_t> pieceSize(0, maxPiece);
   bool more = true;
@@ -57,23 +63,52 @@ ReferenceResult Feed(const Codec& codec, std::string_view in, std::mt19937& rng,
   conv->Finish(got.out);
   got.consumed = conv->Consumed();
   got.endedAtNul = !more;
-  return got;
+  return {got, conv->Dropped()};
+}
+
+// The count and the first offsets of `offsets`, as a converter keeps them.
+Drops AsKept(const DroppedOffsets& offsets) {
+  Drops d;
+  d.count = offsets.size();
+  for (std::size_t k = 0; k < d.Kept(); ++k) d.first[k] = offsets[k];
+  return d;
+}
+
+std::string Show(const Drops& d) {
+  std::string s = std::to_string(d.count) + " dropped, first at";
+  for (std::size_t k = 0; k < d.Kept(); ++k) s += " " + std::to_string(d.first[k]);
+  return s;
+}
+
+// Bytes that most codes drop, planted among the units: control bytes, the
+// GBK characters of a Chinese word, bytes that lead nothing.
+std::string PlantDrops(std::mt19937& rng, std::string in) {
+  static const std::string planted[] = {"\x01", "\t", "\x1F", "\x7F", "\x80", "\xFF", "\xD6\xD0", "\xB9\xFA",
+                                        "\xC8\xCB", "\x81\x41", "\xB0", "~", "`", "`~"};
+  for (int k = std::uniform_int_distribution<int>(0, 4)(rng); k > 0; --k)
+    in.insert(std::uniform_int_distribution<std::size_t>(0, in.size())(rng),
+              planted[std::uniform_int_distribution<std::size_t>(0, std::size(planted) - 1)(rng)]);
+  return in;
 }
 
 // Fed whole and in the given piece sizes, `in` converts as the reference
 // converts it.
 void ExpectAsReference(const Codec& codec, std::string_view in, std::mt19937& rng,
                        std::initializer_list<std::size_t> maxPieces) {
-  const ReferenceResult want = ReferenceRun(codec.name, in);
-  for (std::size_t maxPiece : maxPieces) {
-    const ReferenceResult got = Feed(codec, in, rng, maxPiece);
-    const auto where = [&] {
-      return "in pieces of up to " + std::to_string(maxPiece) + " bytes (0: whole), an input of " +
-             std::to_string(in.size()) + " bytes" + (in.size() <= 64 ? ": " + Hex(in) : "");
-    };
-    ASSERT_TRUE(SameBytes(got.out, want.out)) << where();
-    ASSERT_EQ(got.consumed, want.consumed) << where();
-    ASSERT_EQ(got.endedAtNul, want.endedAtNul) << where();
+  for (const bool keep : {false, true}) {
+    const ReferenceResult want = ReferenceRun(codec.name, in, keep);
+    for (std::size_t maxPiece : maxPieces) {
+      const auto [got, drops] = Feed(codec, in, rng, maxPiece, keep);
+      const auto where = [&] {
+        return std::string(keep ? "keep, " : "") + "in pieces of up to " + std::to_string(maxPiece) +
+               " bytes (0: whole), an input of " + std::to_string(in.size()) + " bytes" +
+               (in.size() <= 64 ? ": " + Hex(in) : "");
+      };
+      ASSERT_TRUE(SameBytes(got.out, want.out)) << where();
+      ASSERT_EQ(got.consumed, want.consumed) << where();
+      ASSERT_EQ(got.endedAtNul, want.endedAtNul) << where();
+      ASSERT_EQ(Show(drops), Show(AsKept(want.dropped))) << where();
+    }
   }
 }
 
@@ -83,13 +118,15 @@ TEST(CodecsAgainstReference, RandomInputsWholeAndInChunks) {
     std::mt19937 rng(20261207);
     const Alphabet alphabet = AlphabetOf(codec.name);
     for (int round = 0; round < 1000; ++round) {
-      ExpectAsReference(codec, RandomInput(rng, alphabet, round % 200, round % 4 == 0), rng, {0, 3, 40});
+      ExpectAsReference(codec, PlantDrops(rng, RandomInput(rng, alphabet, round % 200, round % 4 == 0)), rng,
+                        {0, 3, 40});
       ExpectAsReference(codec, AnyBytes(rng, 100), rng, {0, 5});
       if (HasFatalFailure()) return;
     }
     // Longer than the converters' blocks, so that units are cut there too.
     for (int round = 0; round < 4; ++round) {
-      ExpectAsReference(codec, RandomInput(rng, alphabet, 30000, round % 2 == 1), rng, {0, 13, 5000});
+      ExpectAsReference(codec, PlantDrops(rng, RandomInput(rng, alphabet, 30000, round % 2 == 1)), rng,
+                        {0, 13, 5000});
       if (HasFatalFailure()) return;
     }
     // Going on as a converter of another code is refused, not misread.
@@ -131,6 +168,7 @@ TEST(CodecsAgainstReference, FilesThroughTheDriver) {
       ASSERT_TRUE(SameBytes(testing::Slurp(dir / "out.txt"), want.out)) << (nul ? "with a NUL" : "");
       ASSERT_EQ(got.consumed, want.consumed);
       ASSERT_EQ(got.endedAtNul, want.endedAtNul);
+      ASSERT_EQ(Show(conv->Dropped()), Show(AsKept(want.dropped)));
     }
   }
 }

@@ -43,9 +43,11 @@ class UpperCase final : public StreamConverter {
   }
   void Finish(std::string& out) override { out += "."; }
   std::uint64_t Consumed() const override { return consumed_; }
+  const Drops& Dropped() const override { return drops_; }
 
  private:
   std::uint64_t consumed_ = 0;
+  Drops drops_;  // drops nothing
 };
 
 // The same, taken by two converters at a time where the driver cuts a chunk.
@@ -54,6 +56,7 @@ class UpperCaseInTwo final : public StreamConverter {
   bool Feed(std::string_view chunk, std::string& out) override { return conv_.Feed(chunk, out); }
   void Finish(std::string& out) override { conv_.Finish(out); }
   std::uint64_t Consumed() const override { return conv_.Consumed() + adopted_; }
+  const Drops& Dropped() const override { return conv_.Dropped(); }
   std::size_t FreshStart(std::string_view, std::size_t from) const override { return from; }
   std::unique_ptr<StreamConverter> Fresh() const override { return std::make_unique<UpperCaseInTwo>(); }
   void Adopt(StreamConverter& later) override { adopted_ += later.Consumed(); }

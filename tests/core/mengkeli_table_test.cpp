@@ -95,7 +95,8 @@ consteval UnitTable GoodTable() { return OneLead().Grid(0xF8, kOneLA).ListRules(
 TEST(UnitTableBuilder, AWellFormedTableJoinsByItsRule) {
   static constexpr UnitTable kTable = GoodTable();
   std::string out;
-  ScanUnits(kTable, std::string_view("\xF8\xA0\xF8\xA2\xF8\xA0", 6), out);
+  Drops drops;
+  ScanUnits(kTable, std::string_view("\xF8\xA0\xF8\xA2\xF8\xA0", 6), true, out, {drops, 0});
   EXPECT_EQ(out, "\xF8\xB0\xF8\xB1\xF8\xB2");
 }
 

@@ -47,13 +47,15 @@ TEST(PasteChunks, ChunkStopsOnlyWithinTheBridge) {
     for (int round = 0; round < 3000; ++round) {
       const std::string text = RandomText(rng, c.pool, 60);
       std::string out;
-      const std::size_t stop = c.chunk(text, false, out);
+      Drops drops;
+      const std::size_t stop = c.chunk(text, false, out, {drops, 0});
       ASSERT_LE(stop, text.size());
       ASSERT_LT(text.size() - stop, kPasteBridge);
-      c.chunk(std::string_view(text).substr(stop), true, out);
+      c.chunk(std::string_view(text).substr(stop), true, out, {drops, stop});
       ASSERT_EQ(out, ReferenceConvert(c.codecName, text)) << "round " << round;
+      ASSERT_EQ(drops.count, ReferenceRun(c.codecName, text).dropped.size()) << "round " << round;
       std::string last;
-      ASSERT_EQ(c.chunk(text, true, last), text.size());
+      ASSERT_EQ(c.chunk(text, true, last, {drops, 0}), text.size());
     }
   }
 }

@@ -9,7 +9,7 @@ namespace {
 
 // A toy code: 'x' followed by a byte and, when the byte after that is 'j',
 // a joined third byte; every other byte passes through.
-std::size_t ToyScan(std::string_view text, bool last, std::string& out) {
+std::size_t ToyScan(std::string_view text, bool last, std::string& out, DropLog) {
   std::size_t i = 0;
   while (i < text.size()) {
     if (text[i] != 'x') {
@@ -35,7 +35,8 @@ std::size_t ToyScan(std::string_view text, bool last, std::string& out) {
 
 std::string Whole(std::string_view text) {
   std::string out;
-  ToyScan(text.substr(0, text.find('\0')), true, out);
+  Drops drops;
+  ToyScan(text.substr(0, text.find('\0')), true, out, {drops, 0});
   return out;
 }
 

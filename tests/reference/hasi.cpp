@@ -39,7 +39,7 @@ std::string AfterTilde(int f) { return f == kEof ? std::string() : Glyphs(kTilde
 
 }  // namespace
 
-ReferenceResult ReferenceHasi(std::string_view in) {
+ReferenceResult ReferenceHasi(std::string_view in, bool keep) {
   ReferenceResult r;
   std::size_t pos = 0;
   bool eof = false;
@@ -57,6 +57,7 @@ ReferenceResult ReferenceHasi(std::string_view in) {
       break;
     }
     const std::string_view cell = b >= 0 ? HasiTableCell(0, static_cast<unsigned char>(b)) : "";
+    const std::size_t start = pos - 1;
     std::string unit;
     if (b == kEof) {
       // The read that meets the end begins nothing.
@@ -72,9 +73,14 @@ ReferenceResult ReferenceHasi(std::string_view in) {
       else if (f == kTilde) unit = AfterTilde(read());
     } else if (cell == "prefix" && b == kTilde) {
       unit = AfterTilde(read());
+    } else if (keep && b < 0x20 && b != '\r' && b != '\n') {
+      unit = std::string(1, static_cast<char>(b));  // a control byte, kept
     } else {
       unit = Alone(b);
     }
+    // A step that wrote nothing drops every byte it took.
+    if (b != kEof && unit.empty())
+      for (std::size_t k = start; k < pos; ++k) r.dropped.push_back(k);
     r.out += unit;
   }
   r.consumed = pos;

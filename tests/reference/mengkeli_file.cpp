@@ -5,12 +5,14 @@
 // spaces collapsed. Two choices at the end of the file: a lead byte read
 // last is dropped, and an 0xA1 or 0xA3 read last is written alone.
 
+#include <algorithm>
+
 #include "codec/mengkeli_table.h"
 #include "reference/reference.h"
 
 namespace qorvel {
 
-ReferenceResult ReferenceMengkeliFile(std::string_view in) {
+ReferenceResult ReferenceMengkeliFile(std::string_view in, bool keep) {
   constexpr int kEof = -1;
   ReferenceResult r;
   std::size_t pos = 0;
@@ -21,9 +23,13 @@ ReferenceResult ReferenceMengkeliFile(std::string_view in) {
     return kEof;
   };
   std::string converted, word;
+  std::vector<std::size_t> wordAt;  // the input offset of each byte of `word`
   const auto flush = [&] {
-    converted += ReferenceUnitScan(MengkeliUnitTable(), word);
+    DroppedOffsets inWord;
+    converted += ReferenceUnitScan(MengkeliUnitTable(), word, &inWord);
+    for (std::uint64_t k : inWord) r.dropped.push_back(wordAt[k]);
     word.clear();
+    wordAt.clear();
   };
   for (;;) {
     const int b = get();
@@ -54,12 +60,30 @@ ReferenceResult ReferenceMengkeliFile(std::string_view in) {
       if (c != kEof) {
         word += static_cast<char>(b);
         word += static_cast<char>(c);
+        wordAt.push_back(pos - 2);
+        wordAt.push_back(pos - 1);
+      } else {
+        r.dropped.push_back(pos - 1);
+      }
+    } else if (b != kEof) {
+      // Any other byte is dropped and does not end the word, unless the keep
+      // rule copies it (and ends the word, as any copied byte does).
+      const auto u = static_cast<unsigned char>(b);
+      if (keep && KeptAlone(u)) {
+        flush();
+        converted += static_cast<char>(b);
+      } else if (keep && KeptLead(u) && pos < in.size() && KeptTrail(static_cast<unsigned char>(in[pos]))) {
+        flush();
+        converted += static_cast<char>(b);
+        converted += static_cast<char>(get());
+      } else {
+        r.dropped.push_back(pos - 1);
       }
     }
-    // Any other byte is dropped and does not end the word.
     if (eof) break;
   }
   flush();
+  std::sort(r.dropped.begin(), r.dropped.end());
   r.consumed = pos;
 
   // The write pass: at two spaces in a row skip one, and one more if a third

@@ -9,35 +9,42 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "codec/unit_table.h"
 #include "layout/layout.h"
 
 namespace qorvel {
 
+// Offsets of the input's dropped bytes, every one of them, ascending.
+using DroppedOffsets = std::vector<std::uint64_t>;
+
 struct ReferenceResult {
   std::string out;
   std::uint64_t consumed = 0;  // input bytes taken, up to and including an ending NUL
   bool endedAtNul = false;
+  DroppedOffsets dropped;
 };
 
 // The code called `codecName` of the registry, as `qorvel convert --from
-// NAME` converts `input`. Throws std::invalid_argument for a code that has
-// no reference here, so that a new code cannot go unchecked.
-ReferenceResult ReferenceRun(std::string_view codecName, std::string_view input);
+// NAME` converts `input` (with `--keep` when `keep`). Throws
+// std::invalid_argument for a code that has no reference here, so that a
+// new code cannot go unchecked.
+ReferenceResult ReferenceRun(std::string_view codecName, std::string_view input, bool keep = false);
 std::string ReferenceConvert(std::string_view codecName, std::string_view input);
 
 // The two-byte unit scan over `text` (which may hold NULs: they are plain
 // bytes here): a byte that leads no unit is copied; bytes past the end join
-// nothing; a lead byte that is the last byte is dropped.
-std::string ReferenceUnitScan(const UnitTable& table, std::string_view text);
+// nothing; a lead byte that is the last byte is dropped. Appends the
+// positions in `text` of the bytes it drops to `dropped`.
+std::string ReferenceUnitScan(const UnitTable& table, std::string_view text, DroppedOffsets* dropped = nullptr);
 
-// The codes one by one.
-ReferenceResult ReferenceMengkeliFile(std::string_view input);
-ReferenceResult ReferenceHasi(std::string_view input);
-std::string ReferenceMengkeliPaste(std::string_view text);  // each paste ends at the first NUL
-std::string ReferenceMingantu(std::string_view text);
-std::string ReferenceWordFont(std::string_view text);
+// The codes one by one; a paste ends at its first NUL.
+ReferenceResult ReferenceMengkeliFile(std::string_view input, bool keep);
+ReferenceResult ReferenceHasi(std::string_view input, bool keep);
+std::string ReferenceMengkeliPaste(std::string_view text, DroppedOffsets* dropped = nullptr);
+std::string ReferenceMingantu(std::string_view text, DroppedOffsets* dropped = nullptr);
+std::string ReferenceWordFont(std::string_view text, bool keep = false, DroppedOffsets* dropped = nullptr);
 
 // The layout: wrapping (the source ends at its first NUL), measuring the
 // whole pending line at every space; and the web format by walking the

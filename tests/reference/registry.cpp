@@ -8,34 +8,46 @@ namespace qorvel {
 namespace {
 
 // A paste code: the clipboard text is the input up to its first NUL.
-template <std::string (*kConvert)(std::string_view)>
-ReferenceResult Paste(std::string_view input) {
+template <class Convert>
+ReferenceResult Paste(std::string_view input, Convert convert) {
   ReferenceResult r;
   const std::size_t nul = input.find('\0');
   r.endedAtNul = nul != std::string_view::npos;
   r.consumed = r.endedAtNul ? nul + 1 : input.size();
-  r.out = kConvert(input.substr(0, r.consumed));
+  r.out = convert(input.substr(0, r.consumed), &r.dropped);
   return r;
+}
+
+// The unit codes keep nothing more under the keep rule.
+template <std::string (*kConvert)(std::string_view, DroppedOffsets*)>
+ReferenceResult UnitPaste(std::string_view input, bool) {
+  return Paste(input, kConvert);
+}
+
+ReferenceResult WordFont(std::string_view input, bool keep) {
+  return Paste(input, [keep](std::string_view text, DroppedOffsets* dropped) {
+    return ReferenceWordFont(text, keep, dropped);
+  });
 }
 
 struct ReferenceCode {
   std::string_view name;
-  ReferenceResult (*run)(std::string_view input);
+  ReferenceResult (*run)(std::string_view input, bool keep);
 };
 
 constexpr ReferenceCode kReferences[] = {
     {"mengkeli", &ReferenceMengkeliFile},
-    {"mengkeli-paste", &Paste<&ReferenceMengkeliPaste>},
-    {"mingantu", &Paste<&ReferenceMingantu>},
-    {"wordfont", &Paste<&ReferenceWordFont>},
+    {"mengkeli-paste", &UnitPaste<&ReferenceMengkeliPaste>},
+    {"mingantu", &UnitPaste<&ReferenceMingantu>},
+    {"wordfont", &WordFont},
     {"hasi", &ReferenceHasi},
 };
 
 }  // namespace
 
-ReferenceResult ReferenceRun(std::string_view codecName, std::string_view input) {
+ReferenceResult ReferenceRun(std::string_view codecName, std::string_view input, bool keep) {
   for (const ReferenceCode& code : kReferences)
-    if (code.name == codecName) return code.run(input);
+    if (code.name == codecName) return code.run(input, keep);
   throw std::invalid_argument("no reference conversion for the code '" + std::string(codecName) +
                               "': add one to tests/reference");
 }

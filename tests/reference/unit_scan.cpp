@@ -7,10 +7,15 @@
 
 namespace qorvel {
 
-std::string ReferenceUnitScan(const UnitTable& table, std::string_view text) {
+std::string ReferenceUnitScan(const UnitTable& table, std::string_view text, DroppedOffsets* dropped) {
   const std::size_t n = text.size();
   const auto at = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
   const auto isLead = [&](std::uint8_t b) { return table.Find(b, 0) != nullptr; };
+  // A step from `i` that wrote `written` (nothing: its `bytes` bytes are dropped).
+  const auto step = [&](std::size_t i, std::size_t bytes, std::string_view written) {
+    if (!written.empty() || !dropped) return;
+    for (std::size_t k = 0; k < bytes; ++k) dropped->push_back(i + k);
+  };
   std::string out;
   std::size_t i = 0;
   while (i < n) {
@@ -20,19 +25,25 @@ std::string ReferenceUnitScan(const UnitTable& table, std::string_view text) {
       i += 1;
       continue;
     }
-    // A lead byte with nothing after it: the text is over.
-    if (i + 1 == n) break;
+    // A lead byte with nothing after it: the text is over, and it is dropped.
+    if (i + 1 == n) {
+      step(i, 1, "");
+      break;
+    }
     const UnitCell& unit = *table.Find(lead, at(i + 1));
     // The following unit is the next two bytes, when both are there.
     const bool following = i + 3 < n;
     switch (unit.kind) {
       case UnitKind::kFixed:
         out += unit.out.View();
+        step(i, 2, unit.out.View());
         i += 2;
         break;
       case UnitKind::kLookAhead: {
         const UnitOutput* joined = following ? table.FindJoin(unit, at(i + 2), at(i + 3)) : nullptr;
-        out += joined ? joined->View() : unit.out.View();
+        const std::string_view written = joined ? joined->View() : unit.out.View();
+        out += written;
+        step(i, joined ? 4 : 2, written);
         i += joined ? 4 : 2;
         break;
       }
@@ -49,6 +60,7 @@ std::string ReferenceUnitScan(const UnitTable& table, std::string_view text) {
         // The lead byte goes. Under the restart policy a second byte that is
         // a lead byte later in the test order starts the next unit;
         // otherwise the second byte is kept.
+        step(i, 1, "");
         if (table.noEntry == NoEntryPolicy::kRestartAtLaterLead && isLead(at(i + 1)) &&
             table.leadIndex[at(i + 1)] > table.leadIndex[lead]) {
           i += 1;
@@ -62,12 +74,12 @@ std::string ReferenceUnitScan(const UnitTable& table, std::string_view text) {
   return out;
 }
 
-std::string ReferenceMengkeliPaste(std::string_view text) {
-  return ReferenceUnitScan(MengkeliUnitTable(), text.substr(0, text.find('\0')));
+std::string ReferenceMengkeliPaste(std::string_view text, DroppedOffsets* dropped) {
+  return ReferenceUnitScan(MengkeliUnitTable(), text.substr(0, text.find('\0')), dropped);
 }
 
-std::string ReferenceMingantu(std::string_view text) {
-  return ReferenceUnitScan(MingantuUnitTable(), text.substr(0, text.find('\0')));
+std::string ReferenceMingantu(std::string_view text, DroppedOffsets* dropped) {
+  return ReferenceUnitScan(MingantuUnitTable(), text.substr(0, text.find('\0')), dropped);
 }
 
 }  // namespace qorvel

@@ -21,9 +21,22 @@ const std::string& Cell(unsigned char b) {
 
 }  // namespace
 
-std::string ReferenceWordFont(std::string_view text) {
+std::string ReferenceWordFont(std::string_view text, bool keep, DroppedOffsets* dropped) {
+  text = text.substr(0, text.find('\0'));
   std::string out;
-  for (char c : text.substr(0, text.find('\0'))) out += Cell(static_cast<unsigned char>(c));
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (!Cell(b).empty()) {
+      out += Cell(b);
+    } else if (keep && KeptAlone(b)) {
+      out += text[i];
+    } else if (keep && KeptLead(b) && i + 1 < text.size() && KeptTrail(static_cast<unsigned char>(text[i + 1]))) {
+      out += text.substr(i, 2);  // one GBK character of another script
+      ++i;
+    } else if (dropped) {
+      dropped->push_back(i);
+    }
+  }
   return out;
 }
 
