@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The library's costs, on inputs in the page cache, medians of RUNS runs:
 #   per code, 100 MB (MB) converted by `qorvel convert` and by a C program on
-#   the library (README's C example, capi/examples/convert.c: 64 KB reads,
-#   a 64 KB output buffer), both to /dev/null: elapsed seconds and lib/cli,
-#   the library's time over qorvel's; the processor time (user + system) of
-#   each and its ratio; and qorvel held to one thread (tests/cli/nothreads.c
+#   the library (the C example of docs/library.md, capi/examples/convert.c:
+#   64 KB reads, a 64 KB output buffer), both to /dev/null: elapsed seconds
+#   and lib/cli, the library's time over qorvel's; the processor time
+#   (user + system) of each and its ratio; and qorvel held to one thread (tests/cli/nothreads.c
 #   refuses it every helper thread: no read-ahead, write-behind or second
 #   converter) with lib/one, the library's elapsed time over that;
 #   and 1 000 files of 100 KB of the Mengkeli sample converted by one

@@ -1,6 +1,6 @@
-# README's Python example: converts a Mengkeli code file in pieces, as a
-# large file would be, checks it against the one-call form, and lays the
-# result out in web format.
+# The Python example of docs/library.md: converts a Mengkeli code file in
+# pieces, as a large file would be, checks it against the one-call form, and
+# lays the result out in web format.
 #   python3 example.py samples/mengkeli_sample.txt out.txt
 import sys
 

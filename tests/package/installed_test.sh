@@ -4,10 +4,10 @@
 # builds the outside C program tests/capi/convert_pieces.c on the installed
 # libqorvel with pkg-config and with CMake's find_package, and the example of
 # qorvel(3), and compares what they write with the installed qorvel's
-# conversions and layout on random inputs and the samples; runs README's
-# Python example and the module against the same outputs with Debian's
-# python3; checks what the library exports. Last it purges the packages and
-# checks that nothing is left behind.
+# conversions and layout on random inputs and the samples; runs the Python
+# example of docs/library.md and the module against the same outputs with
+# Debian's python3; checks what the library exports. Last it purges the
+# packages and checks that nothing is left behind.
 #
 #   tests/package/installed_test.sh [DEB_DIR]    (default build/release)
 #
@@ -90,11 +90,11 @@ cp "$src/tests/capi/convert_pieces.c" .
 cc "${cc_flags[@]}" -o convert_pieces convert_pieces.c $(pkg-config --cflags --libs qorvel)
 zcat /usr/share/man/man3/qorvel.3.gz | sed -n '/^\.SH EXAMPLES/,$p' | awk '/^\.EE/ { exit } p { print } /^\.EX/ { p = 1 }' \
   | sed 's/\\-/-/g; s/\\e/\\/g' >example.c
-# README shows the same program as the man page, and bench/library.sh times it.
+# docs/library.md shows the same program as the man page, and bench/library.sh times it.
 awk '/^A C program on it/ { p = 1 } p && /^```$/ { exit } p == 2 { print } p && /^```c$/ { p = 2 }' \
-  "$src/README.md" >readme.c
+  "$src/docs/library.md" >docs.c
 cmp -s example.c "$src/capi/examples/convert.c" || fail "qorvel(3)'s example differs from capi/examples/convert.c"
-cmp -s readme.c "$src/capi/examples/convert.c" || fail "README's C example differs from capi/examples/convert.c"
+cmp -s docs.c "$src/capi/examples/convert.c" || fail "docs/library.md's C example differs from capi/examples/convert.c"
 # shellcheck disable=SC2046
 cc "${cc_flags[@]}" -o example example.c $(pkg-config --cflags --libs qorvel)
 mkdir cmake
@@ -149,7 +149,7 @@ echo "installed_test: C, through pkg-config: ${#codes[@]} codes x ${#inputs[@]} 
      "($runs runs) and the layout at ${#heights[@]} line heights give the bytes of $qorvel;" \
      "so do qorvel(3)'s example and the CMake build (find_package(Qorvel))"
 
-# Python: README's example (which checks itself against the one-call form)
+# Python: docs/library.md's example (which checks itself against the one-call form)
 # and the module against the CLI's outputs, whole and in random pieces.
 cp "$src/python/example.py" .
 /usr/bin/python3 example.py in/mengkeli_sample.txt example.out >/dev/null
