@@ -157,7 +157,10 @@ def _bytes(data: Buffer) -> Union[bytes, bytearray]:
     return bytes(data)
 
 
-def _pointer(data: Union[bytes, bytearray], offset: int = 0) -> Optional[int]:
+def _pointer(data: Union[bytes, bytearray], offset: int = 0) -> Any:
+    """data[offset:] as ctypes passes it to a void * without a copy."""
+    if offset == 0 and isinstance(data, bytes):
+        return data  # its own buffer, and the cheapest way: most calls come here
     if not data:
         return None
     if isinstance(data, bytearray):
