@@ -86,7 +86,7 @@ fi
 
 if [[ $parts == *" python "* ]]; then
   repeat_to samples/mengkeli_sample.txt $((mb * 1024 * 1024)) "$work/in.txt"
-  QORVEL_LIBRARY=$PWD/$build/capi/libqorvel.so.1 PYTHONPATH=$PWD/python python3 - "$work/in.txt" "$runs" <<'EOF'
+  QORVEL_LIBRARY=$PWD/$build/capi/libqorvel.so.1 PYTHONPATH=$PWD/python PYTHONDONTWRITEBYTECODE=1 python3 - "$work/in.txt" "$runs" <<'EOF'
 import statistics, sys, time
 import qorvel
 
