@@ -11,75 +11,125 @@ from_text cross to Python strings with the desktop clipboard's mapping.
     qorvel.layout(data, line_height=500, wrapped=False)
 
 Errors are qorvel.Error (a ValueError for an unknown code, a MemoryError
-when the library runs out of memory) with the library's message.
+when the library runs out of memory) with the library's message and its
+qorvel.Status.
 
 A thin layer over libqorvel's C interface through ctypes: it works with any
 Python 3 with no build step, and the library alone decides every byte.
 """
 
+from __future__ import annotations
+
 import ctypes
-import ctypes.util
+import enum
 import os
 import sys
+from typing import Any, Callable, List, Optional, Tuple, Union
 
-__all__ = ["Error", "Converter", "codes", "convert", "layout", "to_text", "from_text", "DEFAULT_LINE_HEIGHT"]
+__all__ = ["Error", "UnknownCodeError", "OutOfMemoryError", "Status", "Converter", "codes", "convert", "layout",
+           "to_text", "from_text", "DEFAULT_LINE_HEIGHT"]
 __license__ = "MIT"
 
+# What the functions take as bytes.
+Buffer = Union[bytes, bytearray, memoryview]
+
+
+# The values below are qorvel.h's, copied because ctypes cannot read a
+# header; the module's tests hold them to the header's.
+class Status(enum.IntEnum):
+    """qorvel.h's enum qorvel_status: zero and above are how a call went,
+    below zero why it failed."""
+
+    OK = 0
+    OUTPUT_FULL = 1
+    ENDED = 2
+    ERROR_UNKNOWN_CODE = -1
+    ERROR_INVALID_ARGUMENT = -2
+    ERROR_NO_MEMORY = -3
+    ERROR_FINISHED = -4
+    ERROR_INTERNAL = -5
+
+
+class _Kind(enum.IntEnum):  # enum qorvel_code_kind
+    FILE = 0
+    PASTE = 1
+
+
 DEFAULT_LINE_HEIGHT = 500
+_MAJOR = 1  # the library's major version, and so its SONAME, that this module speaks to
+_SONAME = f"libqorvel.so.{_MAJOR}"
+_DLL = "qorvel.dll"
 
-_OK, _OUTPUT_FULL, _ENDED = 0, 1, 2
-_UNKNOWN_CODE, _NO_MEMORY = -1, -3
-_PIECE = 1 << 20  # input handed to the library at a time
-_ROOM = 1 << 20   # output buffer for a piece
+_ROOM = 1 << 20  # output buffer for a piece
 
 
-def _load():
+def _library_name() -> str:
     # QORVEL_LIBRARY names the library file (a build tree, a test). On
     # Windows, where Python looks for a DLL by bare name only in the
     # system's folders, qorvel.dll is taken from beside this module.
+    # Elsewhere the SONAME, which the dynamic linker looks up as it would
+    # for a program linked with -lqorvel (LD_LIBRARY_PATH, then its cache):
+    # a later major version, with another ABI, is never taken by mistake.
     name = os.environ.get("QORVEL_LIBRARY")
-    if not name and sys.platform == "win32":
-        name = os.path.join(os.path.dirname(os.path.abspath(__file__)), "qorvel.dll")
-    if not name:
-        name = ctypes.util.find_library("qorvel") or "libqorvel.so.1"
+    if name:
+        return name
+    if sys.platform == "win32":
+        return os.path.join(os.path.dirname(os.path.abspath(__file__)), _DLL)
+    return _SONAME
+
+
+def _load() -> Any:
+    name = _library_name()
     lib = ctypes.CDLL(name)
     size_t, char_p, size_p = ctypes.c_size_t, ctypes.c_char_p, ctypes.POINTER(ctypes.c_size_t)
-    buf_p = ctypes.POINTER(ctypes.c_void_p)
-    sigs = {
+    void_p, buf_p = ctypes.c_void_p, ctypes.POINTER(ctypes.c_void_p)
+    sigs: dict[str, Tuple[Any, List[Any]]] = {
         "qorvel_status_message": (char_p, [ctypes.c_int]),
         "qorvel_version": (char_p, []),
         "qorvel_code_count": (size_t, []),
         "qorvel_code_name": (char_p, [size_t]),
         "qorvel_code_description": (char_p, [size_t]),
         "qorvel_code_kind": (ctypes.c_int, [size_t]),
-        "qorvel_open": (ctypes.c_int, [char_p, ctypes.POINTER(ctypes.c_void_p)]),
-        "qorvel_close": (None, [ctypes.c_void_p]),
-        "qorvel_convert": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_void_p, size_t, size_p,
-                                          ctypes.c_void_p, size_t, size_p]),
-        "qorvel_finish": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_void_p, size_t, size_p]),
-        "qorvel_convert_all": (ctypes.c_int, [char_p, ctypes.c_void_p, size_t, buf_p, size_p]),
-        "qorvel_layout": (ctypes.c_int, [ctypes.c_void_p, size_t, ctypes.c_uint32, ctypes.c_int, buf_p, size_p]),
-        "qorvel_to_utf8": (ctypes.c_int, [ctypes.c_void_p, size_t, buf_p, size_p]),
-        "qorvel_from_utf8": (ctypes.c_int, [ctypes.c_void_p, size_t, buf_p, size_p]),
-        "qorvel_free": (None, [ctypes.c_void_p]),
+        "qorvel_open": (ctypes.c_int, [char_p, buf_p]),
+        "qorvel_close": (None, [void_p]),
+        "qorvel_reset": (ctypes.c_int, [void_p]),
+        "qorvel_convert": (ctypes.c_int, [void_p, void_p, size_t, size_p, void_p, size_t, size_p]),
+        "qorvel_finish": (ctypes.c_int, [void_p, void_p, size_t, size_p]),
+        "qorvel_consumed": (ctypes.c_uint64, [void_p]),
+        "qorvel_convert_all": (ctypes.c_int, [char_p, void_p, size_t, buf_p, size_p]),
+        "qorvel_layout": (ctypes.c_int, [void_p, size_t, ctypes.c_uint32, ctypes.c_int, buf_p, size_p]),
+        "qorvel_to_utf8": (ctypes.c_int, [void_p, size_t, buf_p, size_p]),
+        "qorvel_from_utf8": (ctypes.c_int, [void_p, size_t, buf_p, size_p]),
+        "qorvel_free": (None, [void_p]),
     }
     for fn, (restype, argtypes) in sigs.items():
         f = getattr(lib, fn)
         f.restype, f.argtypes = restype, argtypes
+    # QORVEL_LIBRARY may name any file: one of another major version would
+    # take these calls with another meaning.
+    version = lib.qorvel_version().decode()
+    if version.split(".")[0] != str(_MAJOR):
+        raise ImportError(f"{name} is libqorvel {version}; this module needs version {_MAJOR}")
     return lib
 
 
 _lib = _load()
-__version__ = _lib.qorvel_version().decode()
+__version__: str = _lib.qorvel_version().decode()
 
 
 class Error(Exception):
-    """A failure the library reported: `status` is its status code."""
+    """A failure the library reported: `status` is its status (a Status, or
+    the int a newer library gave)."""
 
-    def __init__(self, status, what=""):
+    status: Union[Status, int]
+
+    def __init__(self, status: int, what: str = "") -> None:
         message = _lib.qorvel_status_message(status).decode()
         super().__init__(f"{what}: {message}" if what else message)
-        self.status = status
+        try:
+            self.status = Status(status)
+        except ValueError:
+            self.status = status
 
 
 class UnknownCodeError(Error, ValueError):
@@ -90,132 +140,168 @@ class OutOfMemoryError(Error, MemoryError):
     pass
 
 
-def _check(status, what=""):
+def _check(status: int, what: str = "") -> int:
     if status >= 0:
         return status
-    if status == _UNKNOWN_CODE:
+    if status == Status.ERROR_UNKNOWN_CODE:
         raise UnknownCodeError(status, what)
-    if status == _NO_MEMORY:
+    if status == Status.ERROR_NO_MEMORY:
         raise OutOfMemoryError(status, what)
     raise Error(status, what)
 
 
-def _bytes(data):
-    # bytes, bytearray and memoryview without a copy where ctypes allows.
+def _bytes(data: Buffer) -> Union[bytes, bytearray]:
+    # bytes and bytearray without a copy; ctypes takes no other buffer's address.
     if isinstance(data, (bytes, bytearray)):
         return data
     return bytes(data)
 
 
-def _pointer(data, offset=0):
+def _pointer(data: Union[bytes, bytearray], offset: int = 0) -> Any:
+    """data[offset:] as ctypes passes it to a void * without a copy."""
+    if offset == 0 and isinstance(data, bytes):
+        return data  # its own buffer, and the cheapest way: most calls come here
+    if not data:
+        return None
     if isinstance(data, bytearray):
-        return ctypes.addressof((ctypes.c_char * len(data)).from_buffer(data)) + offset if data else None
-    return ctypes.cast(ctypes.c_char_p(data), ctypes.c_void_p).value + offset if data else None
+        return ctypes.addressof((ctypes.c_char * len(data)).from_buffer(data)) + offset
+    address = ctypes.cast(ctypes.c_char_p(data), ctypes.c_void_p).value
+    assert address is not None
+    return address + offset
 
 
-def _result(call, what):
+def _result(what: str, function: Callable[..., int], *args: Any) -> bytes:
     """Runs a one-call function of the library and takes its buffer."""
     out, size = ctypes.c_void_p(), ctypes.c_size_t()
-    _check(call(ctypes.byref(out), ctypes.byref(size)), what)
+    _check(function(*args, ctypes.byref(out), ctypes.byref(size)), what)
     try:
         return ctypes.string_at(out, size.value) if size.value else b""
     finally:
         _lib.qorvel_free(out)
 
 
-def codes():
+def codes() -> List[Tuple[str, str, str]]:
     """The codes the library converts from: (name, description, kind) with
     kind 'file' or 'paste' (a paste code's text ends at a NUL byte)."""
     return [
         (_lib.qorvel_code_name(i).decode(), _lib.qorvel_code_description(i).decode(),
-         "paste" if _lib.qorvel_code_kind(i) == 1 else "file")
+         _Kind(_lib.qorvel_code_kind(i)).name.lower())
         for i in range(_lib.qorvel_code_count())
     ]
 
 
-def convert(code, data):
+def convert(code: str, data: Buffer) -> bytes:
     """The whole of `data` converted from `code` into Qorvel code."""
     data = _bytes(data)
-    return _result(lambda out, size: _lib.qorvel_convert_all(code.encode(), _pointer(data), len(data), out, size),
-                   code)
+    return _result(code, _lib.qorvel_convert_all, code.encode(), _pointer(data), len(data))
 
 
-def layout(data, line_height=DEFAULT_LINE_HEIGHT, wrapped=False):
+def layout(data: Buffer, line_height: int = DEFAULT_LINE_HEIGHT, wrapped: bool = False) -> bytes:
     """Velmar's layout of a Qorvel text (up to its first NUL): the
     web-format text, or the wrapped text. A negative line height never
     wraps, as in `qorvel layout`."""
     data = _bytes(data)
     height = int(line_height) & 0xFFFFFFFF
-    return _result(lambda out, size: _lib.qorvel_layout(_pointer(data), len(data), height, 1 if wrapped else 0,
-                                                        out, size), "layout")
+    return _result("layout", _lib.qorvel_layout, _pointer(data), len(data), height, 1 if wrapped else 0)
 
 
-def to_text(data):
+def to_text(data: Buffer) -> str:
     """Code page 936 bytes as a str (the Qorvel glyphs at U+E234...)."""
     data = _bytes(data)
-    return _result(lambda out, size: _lib.qorvel_to_utf8(_pointer(data), len(data), out, size),
-                   "to_text").decode("utf-8")
+    return _result("to_text", _lib.qorvel_to_utf8, _pointer(data), len(data)).decode("utf-8")
 
 
-def from_text(text):
+def from_text(text: str) -> bytes:
     """A str as code page 936 bytes; a character the code page lacks is '?'."""
     data = text.encode("utf-8", "surrogatepass")
-    return _result(lambda out, size: _lib.qorvel_from_utf8(_pointer(data), len(data), out, size), "from_text")
+    return _result("from_text", _lib.qorvel_from_utf8, _pointer(data), len(data))
 
 
 class Converter:
     """A conversion in pieces: feed() each piece and finish() at the end;
     the pieces' outputs joined are convert()'s. `ended` turns true once a NUL
-    byte has ended the text: what follows it is not read."""
+    byte has ended the text; what was fed after that NUL is not read but
+    kept in `unused_data`, as zlib's decompressobj keeps what follows its
+    stream. reset() starts again on a new input."""
 
-    def __init__(self, code):
+    code: str
+    ended: bool
+    unused_data: bytes
+
+    def __init__(self, code: str) -> None:
+        # Set first, so that closing after a failed open has nothing to free.
         self._handle = ctypes.c_void_p()
         _check(_lib.qorvel_open(code.encode(), ctypes.byref(self._handle)), code)
         self.code = code
         self.ended = False
+        self.unused_data = b""
         self._out = ctypes.create_string_buffer(_ROOM)
+        self._taken, self._written = ctypes.c_size_t(), ctypes.c_size_t()
 
-    def __del__(self):
+    def __del__(self) -> None:
         self.close()
 
-    def __enter__(self):
+    def __enter__(self) -> Converter:
         return self
 
-    def __exit__(self, *exc):
+    def __exit__(self, *exc: object) -> None:
         self.close()
 
-    def close(self):
+    def close(self) -> None:
         handle = getattr(self, "_handle", None)
         if handle:
             _lib.qorvel_close(handle)
-            self._handle = None
+            self._handle = ctypes.c_void_p()
 
-    def _live(self):
+    def _live(self) -> ctypes.c_void_p:
         if not self._handle:
             raise ValueError("the converter is closed")
         return self._handle
 
-    def feed(self, data):
+    def _output(self) -> bytes:
+        # Only the bytes written: the buffer is far larger than one small piece's output.
+        n = self._written.value
+        return ctypes.string_at(self._out, n) if n else b""
+
+    def feed(self, data: Buffer) -> bytes:
         """Converts the next piece and returns the output that is ready."""
         handle, data = self._live(), _bytes(data)
-        parts, at = [], 0
-        taken, written = ctypes.c_size_t(), ctypes.c_size_t()
-        while not self.ended:
-            status = _check(_lib.qorvel_convert(handle, _pointer(data, at), len(data) - at, ctypes.byref(taken),
-                                                self._out, _ROOM, ctypes.byref(written)), self.code)
-            parts.append(self._out.raw[:written.value])
-            at += taken.value
-            self.ended = status == _ENDED
-            if status == _OK:
-                break
-        return b"".join(parts)
-
-    def finish(self):
-        """The input is over: returns what was still pending."""
-        handle, parts = self._live(), []
-        written = ctypes.c_size_t()
+        parts: List[bytes] = []
+        at = 0
+        taken, written = ctypes.byref(self._taken), ctypes.byref(self._written)
         while True:
-            status = _check(_lib.qorvel_finish(handle, self._out, _ROOM, ctypes.byref(written)), self.code)
-            parts.append(self._out.raw[:written.value])
-            if status == _OK:
+            status = _check(_lib.qorvel_convert(handle, _pointer(data, at), len(data) - at, taken,
+                                                self._out, _ROOM, written), self.code)
+            parts.append(self._output())
+            at += self._taken.value
+            if status == Status.ENDED:
+                self.ended = True
+                self.unused_data += data[at:]
+                break
+            if status == Status.OK:
+                break
+        return parts[0] if len(parts) == 1 else b"".join(parts)
+
+    def finish(self) -> bytes:
+        """The input is over: returns what was still pending."""
+        handle = self._live()
+        parts: List[bytes] = []
+        written = ctypes.byref(self._written)
+        while True:
+            status = _check(_lib.qorvel_finish(handle, self._out, _ROOM, written), self.code)
+            parts.append(self._output())
+            if status == Status.OK:
                 return b"".join(parts)
+
+    def reset(self) -> None:
+        """Starts again as a new Converter of the same code would, after
+        finish() or a failure too."""
+        _check(_lib.qorvel_reset(self._live()), self.code)
+        self.ended = False
+        self.unused_data = b""
+
+    @property
+    def consumed(self) -> int:
+        """Bytes of input read since the start, up to and including the NUL
+        that ended the text."""
+        return int(_lib.qorvel_consumed(self._live()))

@@ -1,0 +1,119 @@
+"""The Python module on this build's libqorvel: its copies of qorvel.h's
+values, its loading, conversion in pieces with the end of a pasted text,
+reset, and the code page 936 edge. Run by ctest with the module on
+PYTHONPATH, the library's folder on LD_LIBRARY_PATH and QORVEL_SOURCE_DIR
+naming the source tree."""
+
+import os
+import pathlib
+import random
+import re
+import subprocess
+import sys
+import unittest
+
+import qorvel
+
+SOURCE = pathlib.Path(os.environ["QORVEL_SOURCE_DIR"])
+HEADER = (SOURCE / "capi" / "qorvel.h").read_text()
+
+
+def enum_values(enum_name, prefix):
+    """{name without prefix: value} of an enum of the C header."""
+    body = re.search(r"enum %s \{(.*?)\};" % enum_name, HEADER, re.S).group(1)
+    return {m.group(1): int(m.group(2)) for m in re.finditer(prefix + r"(\w+) = (-?\d+)", body)}
+
+
+class HeaderTest(unittest.TestCase):
+    def test_values_are_the_headers(self):
+        self.assertEqual({s.name: s.value for s in qorvel.Status}, enum_values("qorvel_status", "QORVEL_"))
+        self.assertEqual({k.name: k.value for k in qorvel._Kind}, enum_values("qorvel_code_kind", "QORVEL_KIND_"))
+        defines = {m.group(1): int(m.group(2)) for m in re.finditer(r"#define QORVEL_(\w+) (\d+)", HEADER)}
+        self.assertEqual(qorvel.DEFAULT_LINE_HEIGHT, defines["DEFAULT_LINE_HEIGHT"])
+        self.assertEqual(qorvel._MAJOR, defines["VERSION_MAJOR"])
+
+    def test_loads_by_soname_unless_told(self):
+        env = {k: v for k, v in os.environ.items() if k != "QORVEL_LIBRARY"}
+        probe = [sys.executable, "-c", "import qorvel; print(qorvel._lib._name)"]
+        found = subprocess.run(probe, env=env, capture_output=True, text=True, check=True).stdout.strip()
+        self.assertEqual(found, "libqorvel.so.1")
+        told = subprocess.run(probe, env={**env, "QORVEL_LIBRARY": "/nonexistent/libqorvel.so.9"},
+                              capture_output=True, text=True)
+        self.assertNotEqual(told.returncode, 0)
+        self.assertIn("/nonexistent/libqorvel.so.9", told.stderr)
+
+
+class ConverterTest(unittest.TestCase):
+    def inputs(self, code, rng):
+        sample = SOURCE / "samples" / (code.split("-")[0] + "_sample.txt")
+        text = sample.read_bytes() if sample.exists() else b""
+        noise = bytes(rng.randrange(256) for _ in range(3000))
+        return [text, noise, text[:len(text) // 2] + b"\0" + noise + b"\0" + text]
+
+    def feed_in_pieces(self, conv, data, rng):
+        parts, at = [], 0
+        while at < len(data):
+            n = rng.choice((1, 2, 3, 100, 4096))
+            piece = data[at:at + n]
+            parts.append(conv.feed(rng.choice((bytes, bytearray, memoryview))(piece)))
+            at += n
+        return b"".join(parts) + conv.finish()
+
+    def test_pieces_unused_data_and_reset_per_code(self):
+        rng = random.Random(936)
+        for code, _, kind in qorvel.codes():
+            with qorvel.Converter(code) as conv:
+                for data in self.inputs(code, rng):
+                    with self.subTest(code=code, size=len(data)):
+                        whole = qorvel.convert(code, data)
+                        conv.reset()
+                        self.assertEqual(self.feed_in_pieces(conv, data, rng), whole)
+                        # A NUL may end the text (a paste code's always does, at the
+                        # first); what was fed after it is kept, unread.
+                        read = conv.consumed
+                        self.assertEqual(conv.unused_data, data[read:])
+                        self.assertEqual(qorvel.convert(code, data[:read]), whole)
+                        if conv.ended:
+                            self.assertEqual(data[read - 1], 0)
+                        else:
+                            self.assertEqual(read, len(data))
+                        if kind == "paste":
+                            self.assertEqual(conv.ended, b"\0" in data)
+                            self.assertEqual(read, data.index(b"\0") + 1 if conv.ended else len(data))
+                # Fed after finish() without a reset is an error the library names.
+                with self.assertRaises(qorvel.Error) as raised:
+                    conv.feed(b"a")
+                self.assertEqual(raised.exception.status, qorvel.Status.ERROR_FINISHED)
+            with self.assertRaises(ValueError):
+                conv.feed(b"a")
+
+    def test_unknown_code(self):
+        with self.assertRaises(qorvel.UnknownCodeError) as raised:
+            qorvel.Converter("no-such-code")
+        self.assertIsInstance(raised.exception, ValueError)
+        self.assertEqual(raised.exception.status, qorvel.Status.ERROR_UNKNOWN_CODE)
+        self.assertIn("no-such-code", str(raised.exception))
+        with self.assertRaises(ValueError):
+            qorvel.convert("no-such-code", b"x")
+
+
+class TextTest(unittest.TestCase):
+    def test_to_text_and_from_text(self):
+        # The Qorvel glyphs sit in code page 936's user-defined area from F8A1 on.
+        self.assertEqual(qorvel.to_text(b"a\r\n\xf8\xa1\xf8\xa2\xd6\xd0"), "a\r\n\ue234\ue235\u4e2d")
+        self.assertEqual(qorvel.from_text("a\r\n\ue234\ue235\u4e2d"), b"a\r\n\xf8\xa1\xf8\xa2\xd6\xd0")
+        self.assertEqual(qorvel.to_text(b""), "")
+        self.assertEqual(qorvel.from_text(""), b"")
+        # What code page 936 cannot hold, or UTF-8 cannot carry, is '?'; bytes it has no character for, U+FFFD.
+        self.assertEqual(qorvel.from_text("x\U0001F600y\ud800z"), b"x?y?z")
+        self.assertEqual(qorvel.to_text(bytearray(b"x\x81 y\x81")), "x\ufffd y\ufffd")
+        # Qorvel text, whose every byte is code page 936, crosses there and back.
+        sample = (SOURCE / "samples" / "qorvel_sample.txt").read_bytes()
+        for data in (sample, qorvel.layout(sample)):
+            text = qorvel.to_text(memoryview(data))
+            self.assertEqual(text.count("\ufffd"), 0)
+            self.assertEqual(qorvel.from_text(text), data)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
