@@ -9,7 +9,9 @@
 //     files chosen and converted in the worker, downloaded as NAME_qv.txt,
 //     one that cannot be read, one that a NUL byte ends; the keyboard
 //     reaches every control; no request leaves the page. A screenshot of
-//     the view is left for a look.
+//     the view is left for a look;
+//   - a trap in the module whose fresh instance then fails to load: the
+//     status says so, and the next change loads one and converts.
 //
 //   node web_test.cjs PAGE QORVEL CP936_REFERENCE SAMPLES_DIR WORK_DIR
 'use strict';
@@ -350,6 +352,45 @@ async function step(name, fn) {
       await settled();
       await (await page.$('#view')).screenshot({ path: path.join(workDir, 'view.png') });
       console.log(`web: screenshot ${path.join(workDir, 'view.png')}`);
+    });
+
+    await step('a trap whose fresh instance fails to load says so; the next change loads one', async () => {
+      const status = () => page.$eval('#status', (e) => e.textContent);
+      const type = (text) => page.$eval('#source', (e, t) => {
+        document.getElementById('status').textContent = '';
+        e.value = t;
+        e.dispatchEvent(new Event('input'));
+      }, text);
+      await page.select('#code', '');
+      await type('AB');
+      await settled();
+      // A trap in the next call into the module (its memory cannot be
+      // read), and the browser out of memory for the fresh instance, once.
+      await page.evaluate(() => {
+        const buffer = Object.getOwnPropertyDescriptor(WebAssembly.Memory.prototype, 'buffer');
+        Object.defineProperty(WebAssembly.Memory.prototype, 'buffer', {
+          configurable: true,
+          get() {
+            Object.defineProperty(WebAssembly.Memory.prototype, 'buffer', buffer);
+            throw new WebAssembly.RuntimeError('memory access out of bounds');
+          },
+        });
+        const instantiate = WebAssembly.instantiate;
+        WebAssembly.instantiate = () => {
+          WebAssembly.instantiate = instantiate;
+          return Promise.reject(new RangeError('WebAssembly.instantiate(): Out of memory'));
+        };
+      });
+      await type('CD');
+      await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('转换程序出错后无法重新载入'));
+      assert.match(await status(), /Out of memory/);
+      const height = await page.$eval('#line-height', (e) => e.value);
+      const [want] = await icuDecode([await run(qorvelPath, ['layout', '--wrapped', `--line-height=${height}`], Buffer.from('EF'))]);
+      await type('EF');
+      await settled();
+      assert.equal(await page.$eval('#columns', (e) => e.textContent), lf(want));
+      const got = await page.evaluate((b) => Array.from(window.qorvel.convert('hasi', Uint8Array.from(atob(b), (c) => c.charCodeAt(0)))), b64(samples.hasi));
+      assert.ok(Buffer.from(got).equals(await run(qorvelPath, ['convert', '--quiet', '--from', 'hasi'], samples.hasi)));
     });
 
     await step('nothing but the page itself was requested', async () => {

@@ -72,7 +72,8 @@ function openFiles(files) {
 }
 
 async function openFile(file) {
-  if (!state.core) return say(TEXT.loading);
+  if (!state.wasmModule) return say(TEXT.loading);
+  if (!(await haveCore())) return;  // the status says why
   let text;
   try {
     text = await readText(file, $('code').value);

@@ -26,10 +26,12 @@ function join(parts) {
 }
 
 const state = {
-  // The core (qorvel.js): the compiled module, and the instance the page
-  // calls, null until it is loaded and while a fresh one loads after a trap.
+  // The core (qorvel.js): the compiled module once its first instance is
+  // in, and the instance the page calls, null until then and while a fresh
+  // one loads after a trap; `reloading` is that load while it runs.
   wasmModule: null,
   core: null,
+  reloading: null,
 
   // Velmar's text (view.js): `opened`, the bytes the files gave, followed
   // by the paste box's text; what that makes with the chosen code and the

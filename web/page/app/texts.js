@@ -18,6 +18,7 @@ const TEXT = {
   loading: '正在载入...',
   noWasm: '这个浏览器不能运行WebAssembly，无法转换。请使用新版的浏览器。',
   notReady: 'window.qorvel is not ready: wait for qorvel.ready',
+  reloadFailed: (err) => '转换程序出错后无法重新载入（' + err + '），现在不能转换；再次转换时会重试。',
   badLineHeight: '请输入一个整数。',
   badSize: '字号请输入1到1000之间的数。',
   converted: (bytes, columns) => '转换结果 ' + bytes + ' 字节，共 ' + columns + ' 列。',

@@ -50,7 +50,12 @@ function convertBox(code) {
 
 function update(note) {
   state.pending = false;
-  if (!state.core) return;
+  if (!state.core) {
+    // Nothing to show before the first load; after a trap, the text is laid
+    // out again once a fresh instance is in.
+    if (state.wasmModule) haveCore().then((ok) => { if (ok) schedule(); });
+    return;
+  }
   const height = lineHeight();
   $('line-height').setAttribute('aria-invalid', height === null ? 'true' : 'false');
   if (height === null) return say(TEXT.badLineHeight);
