@@ -38,10 +38,12 @@ function button(text, className, label) {
 }
 
 // A job and its item in the list: the name, the progress, the state and the
-// cancel button while it runs.
+// cancel button while it runs. `url` is its download's object URL once it
+// has one: the converted bytes stay in memory until it is revoked.
 function newJob(file, output) {
   const job = {
     id: state.nextJob++, name: file.name, output, folder: state.folder,
+    ended: false, url: null,
     item: document.createElement('li'),
     bar: document.createElement('progress'),
     status: document.createElement('span'),
@@ -77,7 +79,7 @@ function addFiles(files) {
 
 function onJobMessage(m) {
   const job = state.jobs.get(m.id);
-  if (!job) return;
+  if (!job || job.ended) return;
   if (m.type === 'progress') {
     job.bar.value = m.done;
     job.status.textContent = TEXT.converting;
@@ -92,9 +94,10 @@ function onJobMessage(m) {
   endJob(job, m);
 }
 
-// The job's last message: what became of it, and its download.
+// The job's last message: what became of it, its download, and the button
+// that takes it off the list.
 function endJob(job, m) {
-  state.jobs.delete(job.id);
+  job.ended = true;
   job.cancel.remove();
   const left = m.left ? ' ' + TEXT.left[m.left](job.output) : '';
   if (m.type === 'cancelled') {
@@ -114,11 +117,41 @@ function endJob(job, m) {
     if (job.folder) {
       job.status.textContent += ' ' + TEXT.written(job.folder.name, job.output);
     } else {
+      job.url = URL.createObjectURL(m.blob);
       const link = document.createElement('a');
-      link.href = URL.createObjectURL(m.blob);
+      link.href = job.url;
       link.download = job.output;
       link.textContent = TEXT.download(job.output);
       job.item.append(' ', link);
     }
   }
+  const remove = button(TEXT.remove, 'remove', TEXT.removeLabel(job.name));
+  remove.addEventListener('click', () => removeJob(job));
+  job.item.append(' ', remove);
+  showClear();
+}
+
+// Takes an ended job off the list and lets its converted bytes go. The
+// keyboard's focus, if it was on the job, moves to the job now in its place.
+function removeJob(job) {
+  if (job.url) URL.revokeObjectURL(job.url);
+  job.url = null;
+  const focused = job.item.contains(document.activeElement);
+  const next = job.item.nextElementSibling || job.item.previousElementSibling;
+  job.item.remove();
+  state.jobs.delete(job.id);
+  showClear();
+  if (focused) ((next && next.querySelector('button')) || $('choose-files')).focus();
+}
+
+function clearEnded() {
+  for (const job of state.jobs.values()) if (job.ended) removeJob(job);
+}
+
+// "Clear finished" is there while a job has ended.
+function showClear() {
+  const clear = $('clear-finished');
+  const none = ![...state.jobs.values()].some((job) => job.ended);
+  if (none && document.activeElement === clear) $('choose-files').focus();
+  clear.hidden = none;
 }

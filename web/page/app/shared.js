@@ -48,7 +48,7 @@ const state = {
   opening: Promise.resolve(),
 
   // File conversion (jobs.js): the worker, started with the first file;
-  // the jobs not yet ended, by their ids; where
+  // every job in the list by its id, until the user removes it; where
   // converted files go where the browser can write into a folder, null for
   // downloads.
   worker: null,

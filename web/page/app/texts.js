@@ -64,5 +64,7 @@ const TEXT = {
   },
   cancel: '取消',
   cancelLabel: (name) => '取消 ' + name,
+  remove: '移除',
+  removeLabel: (name) => '移除 ' + name,
   download: (name) => '下载 ' + name,
 };

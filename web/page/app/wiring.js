@@ -63,6 +63,7 @@ $('files').addEventListener('change', () => {
   addFiles($('files').files);
   $('files').value = '';
 });
+$('clear-finished').addEventListener('click', clearEnded);
 if (typeof window.showDirectoryPicker === 'function') {
   $('folder-row').hidden = false;
   showFolder();
