@@ -95,7 +95,8 @@ function onJobMessage(m) {
 }
 
 // The job's last message: what became of it, its download, and the button
-// that takes it off the list.
+// that takes it off the list. The item is a row of inline parts, so a
+// further line about the job is a block element appended to job.item.
 function endJob(job, m) {
   job.ended = true;
   job.cancel.remove();
