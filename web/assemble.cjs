@@ -12,6 +12,13 @@ if (!outPath) {
   process.exit(2);
 }
 
+// The page's own script, one file per concern, joined in this order into
+// one function: each file sees the others' functions and the constants of
+// those before it, and nothing reaches the page's global scope but
+// window.qorvel. shared.js holds the state they share.
+const APP = ['shared.js', 'texts.js', 'qorvel.js', 'view.js', 'open.js', 'print.js', 'clipboard.js',
+  'jobs.js', 'wiring.js'];
+
 function script(file) {
   const text = fs.readFileSync(file, 'utf8');
   // Either would end or confuse the inline script element it goes into.
@@ -19,12 +26,19 @@ function script(file) {
   return text;
 }
 
+function app(dir) {
+  const unlisted = fs.readdirSync(dir).filter((f) => f.endsWith('.js') && !APP.includes(f));
+  if (unlisted.length) throw new Error(`${dir} holds ${unlisted.join(', ')}, which assemble.cjs does not list`);
+  const files = APP.map((f) => `// ---- app/${f} ----\n${script(path.join(dir, f))}`);
+  return `(function () {\n'use strict';\n\n${files.join('\n')}})();\n`;
+}
+
 const parts = {
   '/*@CP936_TABLE@*/': script(tablePath),
   '/*@CP936@*/': script(path.join(pageDir, 'cp936.js')),
   '/*@CORE@*/': script(path.join(pageDir, 'core.js')),
   '/*@WORKER@*/': script(path.join(pageDir, 'worker.js')),
-  '/*@APP@*/': script(path.join(pageDir, 'app.js')),
+  '/*@APP@*/': app(path.join(pageDir, 'app')),
   '@WASM@': fs.readFileSync(wasmPath).toString('base64').replace(/.{1,100}/g, '$&\n'),
 };
 let html = fs.readFileSync(path.join(pageDir, 'index.html'), 'utf8');

@@ -38,8 +38,14 @@ var busy = false;
 var current = null;  // the id of the job converting
 var cancelled = {};
 
+// The instance, loaded for the first job and again after a trap; one that
+// fails to load fails its job, and the next job tries again.
 function core() {
-  if (!corePromise) corePromise = QvCore.load(wasmBytes);
+  if (!corePromise) {
+    var loading = QvCore.load(wasmBytes);
+    loading.catch(function () { if (corePromise === loading) corePromise = null; });
+    corePromise = loading;
+  }
   return corePromise;
 }
 

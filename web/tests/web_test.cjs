@@ -9,7 +9,12 @@
 //     files chosen and converted in the worker, downloaded as NAME_qv.txt,
 //     one that cannot be read, one that a NUL byte ends; the keyboard
 //     reaches every control; no request leaves the page. A screenshot of
-//     the view is left for a look.
+//     the view is left for a look;
+//   - a trap in the module whose fresh instance then fails to load: the
+//     status says so, and the next change loads one and converts;
+//   - the job list: an ended job removed, the ended ones cleared while
+//     others run, every download's URL revoked with its job, the list
+//     empty at the end. A screenshot of the list is left for a look.
 //
 //   node web_test.cjs PAGE QORVEL CP936_REFERENCE SAMPLES_DIR WORK_DIR
 'use strict';
@@ -335,8 +340,8 @@ async function step(name, fn) {
       }
       const folderShown = await page.$eval('#folder-row', (e) => !e.hidden);
       for (const id of ['code', 'line-height', 'face', 'size', 'open', 'new', 'print-view', 'source', 'copy-web',
-        'copy-wrapped', 'save', 'view', 'file-code', 'choose-files', ...(folderShown ? ['choose-folder'] : []),
-        '下载 big_mengkeli_qv.txt'])
+        'copy-wrapped', 'save', 'view', 'file-code', 'choose-files', 'clear-finished',
+        ...(folderShown ? ['choose-folder'] : []), '下载 big_mengkeli_qv.txt', '移除'])
         assert.ok(reached.has(id), `Tab does not reach ${id}`);
     });
 
@@ -350,6 +355,122 @@ async function step(name, fn) {
       await settled();
       await (await page.$('#view')).screenshot({ path: path.join(workDir, 'view.png') });
       console.log(`web: screenshot ${path.join(workDir, 'view.png')}`);
+    });
+
+    await step('a trap whose fresh instance fails to load says so; the next change loads one', async () => {
+      const status = () => page.$eval('#status', (e) => e.textContent);
+      const type = (text) => page.$eval('#source', (e, t) => {
+        document.getElementById('status').textContent = '';
+        e.value = t;
+        e.dispatchEvent(new Event('input'));
+      }, text);
+      await page.select('#code', '');
+      await type('AB');
+      await settled();
+      // A trap in the next call into the module (its memory cannot be
+      // read), and the browser out of memory for the fresh instance, once.
+      await page.evaluate(() => {
+        const buffer = Object.getOwnPropertyDescriptor(WebAssembly.Memory.prototype, 'buffer');
+        Object.defineProperty(WebAssembly.Memory.prototype, 'buffer', {
+          configurable: true,
+          get() {
+            Object.defineProperty(WebAssembly.Memory.prototype, 'buffer', buffer);
+            throw new WebAssembly.RuntimeError('memory access out of bounds');
+          },
+        });
+        const instantiate = WebAssembly.instantiate;
+        WebAssembly.instantiate = () => {
+          WebAssembly.instantiate = instantiate;
+          return Promise.reject(new RangeError('WebAssembly.instantiate(): Out of memory'));
+        };
+      });
+      await type('CD');
+      await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('转换程序出错后无法重新载入'));
+      assert.match(await status(), /Out of memory/);
+      const height = await page.$eval('#line-height', (e) => e.value);
+      const [want] = await icuDecode([await run(qorvelPath, ['layout', '--wrapped', `--line-height=${height}`], Buffer.from('EF'))]);
+      await type('EF');
+      await settled();
+      assert.equal(await page.$eval('#columns', (e) => e.textContent), lf(want));
+      const got = await page.evaluate((b) => Array.from(window.qorvel.convert('hasi', Uint8Array.from(atob(b), (c) => c.charCodeAt(0)))), b64(samples.hasi));
+      assert.ok(Buffer.from(got).equals(await run(qorvelPath, ['convert', '--quiet', '--from', 'hasi'], samples.hasi)));
+    });
+
+    await step('jobs: one removed, the ended ones cleared, their downloads\' URLs revoked; unfinished ones stay', async () => {
+      await page.evaluate(() => {
+        window.revokedUrls = [];
+        const revoke = URL.revokeObjectURL;
+        URL.revokeObjectURL = (url) => { window.revokedUrls.push(url); revoke.call(URL, url); };
+      });
+      const revoked = () => page.evaluate(() => window.revokedUrls.slice().sort());
+      const items = () => page.$$eval('#jobs li', (lis) => lis.map((li) => ({
+        name: li.querySelector('.name').textContent,
+        ended: li.matches('.done, .failed, .cancelled'),
+        url: li.querySelector('a') && li.querySelector('a').href,
+      })));
+      const allEnded = (n) => page.waitForFunction((k) => {
+        const lis = document.querySelectorAll('#jobs li');
+        return lis.length === k && [...lis].every((li) => li.matches('.done, .failed, .cancelled'));
+      }, { timeout: 120000 }, n);
+      const choose = async (files) => {
+        const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#choose-files')]);
+        await chooser.accept(files);
+      };
+      const urls = new Set();
+      const earlier = await items();  // the jobs of the steps before, all ended
+      earlier.forEach((j) => j.url && urls.add(j.url));
+      assert.ok(earlier.length > 0 && earlier.every((j) => j.ended));
+
+      await page.select('#file-code', 'mengkeli');
+      const small = ['a', 'b', 'c'].map((n) => {
+        const f = path.join(workDir, `${n}.txt`);
+        fs.writeFileSync(f, randomBytes(2000 + random(2000), false));
+        return f;
+      });
+      await choose(small);
+      await allEnded(earlier.length + 3);
+      (await items()).forEach((j) => j.url && urls.add(j.url));
+      await (await page.$('#file-title')).evaluate((e) => e.scrollIntoView());
+      await page.screenshot({ path: path.join(workDir, 'jobs.png') });
+      console.log(`web: screenshot ${path.join(workDir, 'jobs.png')}`);
+
+      // b removed from the keyboard: its URL alone revoked, the focus on
+      // c's remove button, c's download still there.
+      const b = earlier.length + 1;
+      const bUrl = (await items())[b].url;
+      await page.focus(`#jobs li:nth-child(${b + 1}) button.remove`);
+      await page.keyboard.press('Enter');
+      assert.deepEqual((await items()).map((j) => j.name).slice(earlier.length), ['a.txt', 'c.txt']);
+      assert.deepEqual(await revoked(), [bUrl]);
+      assert.equal(await page.evaluate(() => document.activeElement.getAttribute('aria-label')), '移除 c.txt');
+      const got = await download(() => page.click(`#jobs li:nth-child(${earlier.length + 2}) a`));
+      assert.ok(got.bytes.equals(await run(qorvelPath, ['convert', '--quiet', '--from', 'mengkeli', small[2]], '')));
+
+      // Cleared while a long job converts and one waits behind it: the jobs
+      // not ended when the click lands stay, the rest go.
+      const big = path.join(workDir, 'long.txt');
+      fs.writeFileSync(big, Buffer.alloc(64 << 20, samples.mengkeli));
+      await choose([big, small[0]]);
+      await page.waitForFunction(() => document.querySelector('#jobs li:last-child').previousElementSibling
+        .querySelector('progress').value > 0);
+      const unended = await page.evaluate(() => {
+        const names = [...document.querySelectorAll('#jobs li')].filter((li) => !li.matches('.done, .failed, .cancelled'))
+          .map((li) => li.querySelector('.name').textContent);
+        document.getElementById('clear-finished').click();
+        return names;
+      });
+      assert.ok(unended.length > 0, 'both jobs ended before the click');
+      assert.deepEqual((await items()).map((j) => j.name), unended);
+      assert.deepEqual(await revoked(), [...urls].sort());
+
+      await allEnded(unended.length);
+      (await items()).forEach((j) => j.url && urls.add(j.url));
+      await page.click('#clear-finished');
+      assert.deepEqual(await items(), []);
+      assert.deepEqual(await revoked(), [...urls].sort());
+      assert.equal(urls.size, earlier.filter((j) => j.url).length + 5);
+      assert.ok(await page.$eval('#clear-finished', (e) => e.hidden));
+      assert.equal(await page.evaluate(() => document.activeElement.id), 'choose-files');
     });
 
     await step('nothing but the page itself was requested', async () => {
