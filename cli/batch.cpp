@@ -86,13 +86,33 @@ std::string BatchOutputName(const std::string& input) {
   return base + "_qv.txt";
 }
 
-std::string NulNote(const std::string& in, std::uint64_t offset) {
-  return "note: " + (IsStdStream(in) ? std::string("standard input") : Quoted(in)) + " has a NUL byte at offset " +
-         std::to_string(offset) + "; the text ends there and the rest is ignored";
+std::string InputName(const std::string& in) { return IsStdStream(in) ? std::string("standard input") : in; }
+
+std::vector<std::string> LossReasons(const ConversionResult& result, const char* codeName, const char* verb) {
+  std::vector<std::string> reasons;
+  const Drops& d = result.dropped;
+  if (d.count > 0) {
+    std::string line = std::to_string(d.count) + (d.count == 1 ? " byte" : " bytes") + " dropped";
+    if (codeName) line.append(" (the ").append(codeName).append(" code writes nothing for ").append(d.count == 1 ? "it)" : "them)");
+    line += d.Kept() == 1 ? ", at offset " : ", first at offsets ";
+    for (std::size_t k = 0; k < d.Kept(); ++k) line.append(k ? ", " : "").append(std::to_string(d.first[k]));
+    reasons.push_back(std::move(line));
+  }
+  if (result.endedEarly) {
+    std::string line = "the text ends at the NUL byte at offset " + std::to_string(result.consumed - 1) + "; ";
+    if (result.bytesAfter) {
+      line.append(std::to_string(*result.bytesAfter)).append(*result.bytesAfter == 1 ? " byte" : " bytes");
+      line.append(" after it ").append(*result.bytesAfter == 1 ? "was" : "were").append(" not ").append(verb);
+    } else {
+      line.append("what follows it was not read");
+    }
+    reasons.push_back(std::move(line));
+  }
+  return reasons;
 }
 
 int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::string>& inputs,
-             unsigned jobs, bool progressLines) {
+             const BatchOptions& options) {
   if (const std::string why = NotAFolder(dir); !why.empty())
     throw IoError(IoError::Kind::OpenOutput, "cannot write into " + Quoted(dir) + ": " + why);
 
@@ -126,7 +146,7 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
   }
 
   Reporter report;
-  std::atomic<std::size_t> next{0}, converted{0}, done{0};
+  std::atomic<std::size_t> next{0}, converted{0}, done{0}, lost{0};
   auto work = [&] {
     for (;;) {
       const std::size_t k = next.fetch_add(1);
@@ -138,10 +158,18 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
       try {
         if (failure.empty()) {
           try {
-            auto converter = codec.make();
-            const ConversionResult result = ConvertFile(job.in, job.out, *converter, nullptr);
-            if (result.endedAtNul) report.Line(NulNote(job.in, result.consumed - 1));
-            ok = true;
+            auto converter = codec.make(options.convert);
+            const ConversionResult result = ConvertFile(job.in, job.out, *converter, nullptr, options.onLoss);
+            const std::vector<std::string> reasons = LossReasons(result, codec.name, "converted");
+            if (!reasons.empty()) lost.fetch_add(1);
+            if (!result.committed) {
+              failure = Quoted(job.in) + ": not written (--strict)";
+              for (std::size_t k = 0; k < reasons.size(); ++k) failure += (k == 0 ? ": " : "; ") + reasons[k];
+            } else {
+              if (options.lossLines)
+                for (const std::string& reason : reasons) report.Line(InputName(job.in) + ": " + reason);
+              ok = true;
+            }
           } catch (const IoError& e) {
             failure = Quoted(job.in) + ": " + e.what();
           } catch (const std::bad_alloc&) {
@@ -153,7 +181,7 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
         const std::size_t count = done.fetch_add(1) + 1;
         if (!ok) {
           report.Line(failure);
-        } else if (progressLines) {
+        } else if (options.progressLines) {
           report.Line(ProgressLine(count, plan.size(), job));
         }
       } catch (...) {  // no memory left even for the message
@@ -161,7 +189,7 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
       if (ok) converted.fetch_add(1);
     }
   };
-  const std::size_t workers = std::min<std::size_t>({jobs == 0 ? 1 : jobs, kMaxJobs, plan.size()});
+  const std::size_t workers = std::min<std::size_t>({options.jobs == 0 ? 1 : options.jobs, kMaxJobs, plan.size()});
   // Fewer threads than asked for (the system may refuse some) still
   // convert every file; the pool joins them as it goes.
   std::vector<HelperThread> pool(workers > 1 ? workers - 1 : 0);
@@ -171,8 +199,10 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
   pool.clear();
 
   const std::size_t failed = plan.size() - converted.load();
-  report.Line(std::to_string(converted.load()) + (converted.load() == 1 ? " file" : " files") + " converted, " +
-              std::to_string(failed) + " failed");
+  std::string summary = std::to_string(converted.load()) + (converted.load() == 1 ? " file" : " files") +
+                        " converted, " + std::to_string(failed) + " failed";
+  if (lost.load() > 0) summary += ", " + std::to_string(lost.load()) + " with bytes not converted";
+  report.Line(summary);
   return failed == 0 ? 0 : 1;
 }
 

@@ -45,6 +45,7 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitIo = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitLost = 3;  // --strict, and bytes were dropped or not read
 
 const char kMainHelp[] =
     "Usage: qorvel COMMAND [OPTION]... [FILE]\n"
@@ -61,7 +62,10 @@ const char kMainHelp[] =
     "\n"
     "With no FILE, or when FILE is -, input is read from standard input and\n"
     "output goes to standard output.\n"
+    "Bytes that a code writes nothing for are dropped, and a NUL byte ends a text:\n"
+    "a line on standard error says how many bytes and where (see --strict).\n"
     "Exit status: 0 on success, 1 on an input or output error, 2 on a usage error,\n"
+    "3 when --strict was given and bytes were dropped or the text ended early,\n"
     "128 + N when stopped by signal N (Ctrl+C, SIGTERM, SIGHUP): an existing output\n"
     "file is then left as it was.\n";
 
@@ -69,13 +73,17 @@ const char kLayoutHelp[] =
     "Usage: qorvel layout [--line-height N] [--wrapped] [-o OUT] [IN]\n"
     "Lays out the Qorvel text of IN as Velmar does and writes its web-format\n"
     "text: the wrapped lines in reverse order, each preceded by CR LF.\n"
-    "The text ends at its first NUL byte.\n"
+    "The text ends at its first NUL byte; when more than NULs follow it, a line\n"
+    "on standard error says where.\n"
     "\n"
     "  -l, --line-height N  wrap width in system-font pixels (default 500;\n"
     "                       8 per single-byte, 16 per double-byte character;\n"
     "                       compared unsigned, so a negative value never wraps)\n"
     "  -w, --wrapped        write the wrapped text instead\n"
     "  -o, --output OUT     write to OUT (default standard output)\n"
+    "  -s, --strict         when the text ends early, exit with status 3 and\n"
+    "                       write no output file\n"
+    "  -q, --quiet          no line about where the text ended\n"
     "  -h, --help           show this help\n";
 
 std::string ConvertHelp() {
@@ -95,9 +103,19 @@ std::string ConvertHelp() {
       "  -j, --jobs N          convert N files at once (default the number of\n"
       "                        cores; at most 16, so that Ctrl+C can remove\n"
       "                        every temporary file)\n"
+      "  -k, --keep            keep text of another script (Chinese, control\n"
+      "                        bytes) that the code would drop, as it stands\n"
+      "  -s, --strict          when bytes are dropped or a NUL ends the text\n"
+      "                        early, exit with status 3 and write no output file\n"
+      "                        (with -O: such a file fails)\n"
       "  -l, --list            list the codes\n"
-      "  -q, --quiet           no progress bar (with -O: no line per file done)\n"
+      "  -q, --quiet           no progress bar, no line about dropped bytes\n"
+      "                        (with -O: no line per file done)\n"
       "  -h, --help            show this help\n"
+      "\n"
+      "A line on standard error names every input whose conversion dropped bytes\n"
+      "(with their count and the offsets of the first five) or ended at a NUL\n"
+      "byte with more than NULs after it.\n"
       "\nCodes:\n";
   for (const Codec& mode : Codecs())
     help += "  " + std::string(mode.name) + std::string(16 - std::min<std::size_t>(15, std::strlen(mode.name)), ' ') +
@@ -141,10 +159,24 @@ class OutputSink final : public ByteSink {
   AtomicOutput& output_;
 };
 
+// Says what a run lost, unless quiet; under --strict a loss is an error and
+// is always said. Returns the exit status.
+int ReportLoss(const std::string& in, const std::vector<std::string>& reasons, const ParsedArgs& args,
+               bool outputKept) {
+  const bool strict = args.Has("strict");
+  if (!args.Has("quiet") || (strict && !reasons.empty()))
+    for (const std::string& reason : reasons) Error(InputName(in) + ": " + reason);
+  if (!strict || reasons.empty()) return kExitOk;
+  if (!outputKept) Error(InputName(*args.Value("output")) + ": not written (--strict)");
+  return kExitLost;
+}
+
 int RunLayout(const std::vector<std::string>& argv) {
   const ParsedArgs args = ParseArgs(argv, {{"line-height", 'l', true},
                                            {"wrapped", 'w', false},
                                            {"output", 'o', true},
+                                           {"strict", 's', false},
+                                           {"quiet", 'q', false},
                                            {"help", 'h', false}});
   if (args.Has("help")) {
     std::cout << kLayoutHelp;
@@ -159,9 +191,20 @@ int RunLayout(const std::vector<std::string>& argv) {
   const WholeInput source(input);
   AtomicOutput output(out);
   OutputSink sink(output);
-  WriteLayout(source.Bytes(), lineHeight, args.Has("wrapped") ? LayoutText::kWrapped : LayoutText::kWeb, sink);
-  output.Commit();
-  return kExitOk;
+  const std::string_view bytes = source.Bytes();
+  WriteLayout(bytes, lineHeight, args.Has("wrapped") ? LayoutText::kWrapped : LayoutText::kWeb, sink);
+  // The layout drops nothing; its text ends at the first NUL.
+  ConversionResult result;
+  if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
+    result.endedAtNul = true;
+    result.consumed = nul + 1;
+    result.endedEarly = EndsEarly(bytes.substr(nul + 1));
+    result.bytesAfter = bytes.size() - result.consumed;
+  }
+  const std::vector<std::string> reasons = LossReasons(result, nullptr, "laid out");
+  const bool write = !args.Has("strict") || reasons.empty() || IsStdStream(out);
+  if (write) output.Commit();
+  return ReportLoss(in, reasons, args, write);
 }
 
 // A progress bar on standard error, for large inputs on a terminal.
@@ -185,8 +228,6 @@ class TerminalProgress final : public ProgressSink {
 
 constexpr std::uint64_t kProgressBarFrom = 16ull << 20;
 
-void NoteNul(const std::string& in, std::uint64_t offset) { std::cerr << "qorvel: " << NulNote(in, offset) << "\n"; }
-
 unsigned ParseJobs(const std::string& text) {
   errno = 0;
   char* end = nullptr;
@@ -206,8 +247,13 @@ int RunConvertBatch(const Codec& mode, const ParsedArgs& args) {
   if (args.operands.empty()) throw UsageError("-O needs the files to convert");
   for (const std::string& in : args.operands)
     if (IsStdStream(in)) throw UsageError("-O converts files, not standard input");
-  const unsigned jobs = args.Has("jobs") ? ParseJobs(*args.Value("jobs")) : DefaultJobs();
-  return RunBatch(mode, *args.Value("output-dir"), args.operands, jobs, !args.Has("quiet") && StderrIsTerminal());
+  BatchOptions options;
+  options.jobs = args.Has("jobs") ? ParseJobs(*args.Value("jobs")) : DefaultJobs();
+  options.progressLines = !args.Has("quiet") && StderrIsTerminal();
+  options.lossLines = !args.Has("quiet");
+  options.convert.keep = args.Has("keep");
+  options.onLoss = args.Has("strict") ? LossRule::kRefuse : LossRule::kWrite;
+  return RunBatch(mode, *args.Value("output-dir"), args.operands, options);
 }
 
 int RunConvert(const std::vector<std::string>& argv) {
@@ -216,6 +262,8 @@ int RunConvert(const std::vector<std::string>& argv) {
                                            {"output-dir", 'O', true},
                                            {"jobs", 'j', true},
                                            {"list", 'l', false},
+                                           {"keep", 'k', false},
+                                           {"strict", 's', false},
                                            {"quiet", 'q', false},
                                            {"help", 'h', false}});
   if (args.Has("help")) {
@@ -241,11 +289,14 @@ int RunConvert(const std::vector<std::string>& argv) {
   TerminalProgress bar;
   const bool showBar = !args.Has("quiet") && StderrIsTerminal() &&
                        input.Size().value_or(0) >= kProgressBarFrom;
-  auto converter = mode->make();
+  auto converter = mode->make({.keep = args.Has("keep")});
   const ConversionResult result = RunConversion(input, *converter, output, showBar ? &bar : nullptr);
-  output.Commit();
-  if (result.endedAtNul) NoteNul(in, result.consumed - 1);
-  return kExitOk;
+  const std::vector<std::string> reasons = LossReasons(result, mode->name, "converted");
+  // Under --strict a file that would miss bytes is not written; on standard
+  // output the bytes are gone already, and the status says so all the same.
+  const bool write = !args.Has("strict") || reasons.empty() || IsStdStream(out);
+  if (write) output.Commit();
+  return ReportLoss(in, reasons, args, write);
 }
 
 int Main(std::vector<std::string> args) {

@@ -216,6 +216,8 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
   ReadAhead reader(in);
   std::unique_ptr<LaterPart> later;
   bool cutting = !progress || total >= kCutWithProgressFrom;
+  std::uint64_t chunkAt = 0;  // the input offset of the chunk in hand
+  bool endedEarly = false;
   if (progress) progress->OnProgress(0, total);
   const auto taken = [&](std::size_t n) {
     read += n;
@@ -266,6 +268,18 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
       writer.Hand(job.out);
       laterOut = std::move(job.out);
     }
+    if (!more) {
+      // What follows the NUL that ended the text tells whether it ended
+      // early; a regular file is read on while only NULs follow.
+      endedEarly = EndsEarly(chunk.substr(static_cast<std::size_t>(conv.Consumed() - chunkAt)));
+      while (!endedEarly && in.Size()) {
+        reader.Recycle(std::move(buffer));
+        buffer = reader.Next();
+        if (buffer.size == 0) break;
+        endedEarly = EndsEarly(std::string_view(buffer.bytes.get(), buffer.size));
+      }
+    }
+    chunkAt += chunk.size();
     reader.Recycle(std::move(buffer));
     if (converted.size() >= kChunk) writer.Hand(converted);
   }
@@ -276,6 +290,9 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
   result.consumed = conv.Consumed();
   result.written = out.Written();
   result.endedAtNul = !more;
+  result.endedEarly = endedEarly;
+  if (result.endedAtNul && in.Size()) result.bytesAfter = *in.Size() - result.consumed;
+  result.dropped = conv.Dropped();
   if (progress) progress->OnProgress(total ? total : read, total);
   return result;
 }
@@ -287,12 +304,15 @@ void RefuseSameFile(const std::string& inPath, const std::string& outPath) {
 }
 
 ConversionResult ConvertFile(const std::string& inPath, const std::string& outPath,
-                             StreamConverter& conv, ProgressSink* progress) {
+                             StreamConverter& conv, ProgressSink* progress, LossRule rule) {
   RefuseSameFile(inPath, outPath);
   InputFile in(inPath);
   AtomicOutput out(outPath);
   ConversionResult result = RunConversion(in, conv, out, progress);
-  out.Commit();
+  if (rule == LossRule::kWrite || !result.Lost()) {
+    out.Commit();
+    result.committed = true;
+  }
   return result;
 }
 

@@ -4,6 +4,7 @@
 // conversion dialogs.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "fileio/files.h"
@@ -16,7 +17,20 @@ struct ConversionResult {
   std::uint64_t consumed = 0;  // input bytes taken, an ending NUL included
   std::uint64_t written = 0;   // output bytes
   bool endedAtNul = false;     // a NUL byte ended the input at consumed - 1
+  // ...with bytes other than NULs after it (see EndsEarly). A regular file
+  // is read on past the NUL while only NULs follow; a pipe is not read
+  // further than the chunk that held the NUL.
+  bool endedEarly = false;
+  std::optional<std::uint64_t> bytesAfter;  // after the NUL, in a regular file
+  Drops dropped;
+  bool committed = false;      // the output was written (see LossRule)
+
+  // Something of the input did not make it into the output.
+  bool Lost() const { return dropped.count > 0 || endedEarly; }
 };
+
+// Whether a conversion that lost bytes still writes its output file.
+enum class LossRule { kWrite, kRefuse };
 
 // Feeds all of `in` through `conv` into `out` (not committed). Progress is
 // reported in bytes of input against the input's size (0 when unknown): at
@@ -25,10 +39,11 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
                                ProgressSink* progress);
 
 // The whole job: refuses an output that is the input file, opens both, runs
-// the conversion and commits the output. Throws IoError; on any failure an
+// the conversion and commits the output (under LossRule::kRefuse only when
+// nothing was lost). Throws IoError; on any failure, and on a refusal, an
 // existing output file is left as it was.
 ConversionResult ConvertFile(const std::string& inPath, const std::string& outPath,
-                             StreamConverter& conv, ProgressSink* progress);
+                             StreamConverter& conv, ProgressSink* progress, LossRule rule = LossRule::kWrite);
 
 // Throws IoError(SameFile) when `outPath` names the file `inPath`.
 void RefuseSameFile(const std::string& inPath, const std::string& outPath);
