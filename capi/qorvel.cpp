@@ -17,16 +17,25 @@
 
 struct qorvel_converter {
   const qorvel::Codec* codec = nullptr;
+  qorvel::ConvertOptions options;
   std::unique_ptr<qorvel::StreamConverter> conv;
   // Output made but not yet handed out: the caller's buffer was full.
   std::string pending;
   std::size_t handed = 0;  // bytes of `pending` already handed out
   bool ended = false;      // a NUL has ended the text
   bool finished = false;
+  bool failed = false;     // a call failed half way: only reset and close go on
 };
 
 namespace qorvel::capi {
 namespace {
+
+// A call that failed half way (out of memory, an internal fault) leaves the
+// converter in a state nothing can go on from.
+int MarkFailure(qorvel_converter* c, int status) {
+  if (c && (status == QORVEL_ERROR_NO_MEMORY || status == QORVEL_ERROR_INTERNAL)) c->failed = true;
+  return status;
+}
 
 // Input is fed to the converter in slices of at most this size, so that the
 // output waiting for a small caller buffer stays small whatever the piece.
@@ -54,15 +63,16 @@ bool Hand(qorvel_converter& c, char* out, std::size_t room, std::size_t& written
   return true;
 }
 
-int Open(const char* code, qorvel_converter** converter) {
+int Open(const char* code, unsigned options, qorvel_converter** converter) {
   if (!converter) return QORVEL_ERROR_INVALID_ARGUMENT;
   *converter = nullptr;
-  if (!code) return QORVEL_ERROR_INVALID_ARGUMENT;
+  if (!code || (options & ~QORVEL_KEEP) != 0) return QORVEL_ERROR_INVALID_ARGUMENT;
   const Codec* codec = FindCodec(code);
   if (!codec) return QORVEL_ERROR_UNKNOWN_CODE;
   auto c = std::make_unique<qorvel_converter>();
   c->codec = codec;
-  c->conv = codec->make();
+  c->options.keep = (options & QORVEL_KEEP) != 0;
+  c->conv = codec->make(c->options);
   *converter = c.release();
   return QORVEL_OK;
 }
@@ -73,6 +83,7 @@ int Convert(qorvel_converter* c, const char* in, std::size_t in_size, std::size_
     return QORVEL_ERROR_INVALID_ARGUMENT;
   *in_taken = 0;
   *out_written = 0;
+  if (c->failed) return QORVEL_ERROR_FAILED;
   if (c->finished) return QORVEL_ERROR_FINISHED;
   for (;;) {
     if (!Hand(*c, out, out_size, *out_written)) return QORVEL_OUTPUT_FULL;
@@ -91,6 +102,7 @@ int Convert(qorvel_converter* c, const char* in, std::size_t in_size, std::size_
 int Finish(qorvel_converter* c, char* out, std::size_t out_size, std::size_t* out_written) {
   if (!c || !out_written || (!out && out_size)) return QORVEL_ERROR_INVALID_ARGUMENT;
   *out_written = 0;
+  if (c->failed) return QORVEL_ERROR_FAILED;
   if (!c->finished) {
     if (!Hand(*c, out, out_size, *out_written)) return QORVEL_OUTPUT_FULL;
     c->finished = true;
@@ -101,12 +113,13 @@ int Finish(qorvel_converter* c, char* out, std::size_t out_size, std::size_t* ou
 
 int Reset(qorvel_converter* c) {
   if (!c) return QORVEL_ERROR_INVALID_ARGUMENT;
-  auto fresh = c->codec->make();
+  auto fresh = c->codec->make(c->options);
   c->conv = std::move(fresh);
   c->pending.clear();
   c->handed = 0;
   c->ended = false;
   c->finished = false;
+  c->failed = false;
   return QORVEL_OK;
 }
 
@@ -118,7 +131,7 @@ int ConvertAll(const char* code, const char* in, std::size_t in_size, char** out
   *out_size = 0;
   if (!in && in_size) return QORVEL_ERROR_INVALID_ARGUMENT;
   qorvel_converter* raw = nullptr;
-  if (const int status = Open(code, &raw); status != QORVEL_OK) return status;
+  if (const int status = Open(code, 0, &raw); status != QORVEL_OK) return status;
   const std::unique_ptr<qorvel_converter, void (*)(qorvel_converter*)> conv(raw, qorvel_close);
   ResultBuffer result(in_size + in_size / 4);
   std::size_t taken = 0;
@@ -181,6 +194,7 @@ const char* qorvel_status_message(int status) {
     case QORVEL_ERROR_NO_MEMORY: return "out of memory";
     case QORVEL_ERROR_FINISHED: return "the converter is finished: reset it before new input";
     case QORVEL_ERROR_INTERNAL: return "internal error";
+    case QORVEL_ERROR_FAILED: return "the converter failed before: reset or close it";
     default: return "unknown status";
   }
 }
@@ -207,7 +221,12 @@ int qorvel_code_kind(size_t index) {
 
 int qorvel_open(const char* code, qorvel_converter** converter) {
   if (converter) *converter = nullptr;
-  return Guarded([&] { return qorvel::capi::Open(code, converter); });
+  return Guarded([&] { return qorvel::capi::Open(code, 0, converter); });
+}
+
+int qorvel_open_with(const char* code, unsigned options, qorvel_converter** converter) {
+  if (converter) *converter = nullptr;
+  return Guarded([&] { return qorvel::capi::Open(code, options, converter); });
 }
 
 void qorvel_close(qorvel_converter* converter) { delete converter; }
@@ -218,17 +237,36 @@ int qorvel_reset(qorvel_converter* converter) {
 
 int qorvel_convert(qorvel_converter* converter, const char* in, size_t in_size, size_t* in_taken, char* out,
                    size_t out_size, size_t* out_written) {
-  return Guarded([&] {
+  return qorvel::capi::MarkFailure(converter, Guarded([&] {
     return qorvel::capi::Convert(converter, in, in_size, in_taken, out, out_size, out_written);
-  });
+  }));
 }
 
 int qorvel_finish(qorvel_converter* converter, char* out, size_t out_size, size_t* out_written) {
-  return Guarded([&] { return qorvel::capi::Finish(converter, out, out_size, out_written); });
+  return qorvel::capi::MarkFailure(
+      converter, Guarded([&] { return qorvel::capi::Finish(converter, out, out_size, out_written); }));
 }
 
 uint64_t qorvel_consumed(const qorvel_converter* converter) {
   return converter ? converter->conv->Consumed() : 0;
+}
+
+uint64_t qorvel_dropped(const qorvel_converter* converter) {
+  return converter ? converter->conv->Dropped().count : 0;
+}
+
+size_t qorvel_dropped_offsets(const qorvel_converter* converter, uint64_t* offsets, size_t max) {
+  if (!converter || !offsets) return 0;
+  const qorvel::Drops& drops = converter->conv->Dropped();
+  const std::size_t n = std::min(max, drops.Kept());
+  std::copy_n(drops.first.begin(), n, offsets);
+  return n;
+}
+
+int qorvel_ended_at(const qorvel_converter* converter, uint64_t* offset) {
+  if (!converter || !converter->ended) return 0;
+  if (offset) *offset = converter->conv->Consumed() - 1;
+  return 1;
 }
 
 int qorvel_convert_all(const char* code, const char* in, size_t in_size, char** out, size_t* out_size) {

@@ -26,8 +26,13 @@
  * converters may be used on distinct threads at once; every other function
  * may be called from any thread. No function throws or aborts: a failure,
  * running out of memory included, is a negative status; a converter whose
- * qorvel_convert or qorvel_finish failed can then only be reset or closed.
- * Sizes are in bytes.
+ * qorvel_convert or qorvel_finish failed can then only be reset or closed
+ * (every other call on it returns QORVEL_ERROR_FAILED). Sizes are in bytes.
+ *
+ * Nothing is lost without a word: a converter counts the bytes its code
+ * writes nothing for (qorvel_dropped, qorvel_dropped_offsets) and says where
+ * a NUL ended its text (qorvel_ended_at); qorvel_open_with can keep text of
+ * another script instead of dropping it (QORVEL_KEEP).
  *
  * C99 and C++. Link with -lqorvel (pkg-config qorvel; CMake Qorvel::qorvel).
  * The library is released under the MIT license. */
@@ -56,7 +61,7 @@ extern "C" {
 #endif
 
 #define QORVEL_VERSION_MAJOR 1
-#define QORVEL_VERSION_MINOR 0
+#define QORVEL_VERSION_MINOR 1
 #define QORVEL_VERSION_PATCH 0
 
 /* Statuses: zero and above are how a call went, below zero why it failed. */
@@ -74,7 +79,8 @@ enum qorvel_status {
   QORVEL_ERROR_INVALID_ARGUMENT = -2, /* a null pointer where a buffer or result is needed */
   QORVEL_ERROR_NO_MEMORY = -3,
   QORVEL_ERROR_FINISHED = -4, /* input after qorvel_finish: qorvel_reset first */
-  QORVEL_ERROR_INTERNAL = -5
+  QORVEL_ERROR_INTERNAL = -5,
+  QORVEL_ERROR_FAILED = -6 /* the converter failed before: reset or close it (since 1.1) */
 };
 
 /* What a status means, in English: a static string for any int. */
@@ -101,6 +107,14 @@ typedef struct qorvel_converter qorvel_converter;
 /* A fresh converter from the code called `code` into *converter, or a
  * negative status and a null *converter. */
 QORVEL_API int qorvel_open(const char *code, qorvel_converter **converter);
+/* Since 1.1. As qorvel_open, with options (0, or QORVEL_KEEP): under
+ * QORVEL_KEEP, text of another script that the code would drop is kept as
+ * it stands: a control byte is copied, and a byte 0x81..0xFE with the GBK
+ * second byte after it is copied as one character. A unit of the code's own
+ * lead bytes without an entry is still dropped. Where nothing is dropped the
+ * output is the same as without it. Unknown options: INVALID_ARGUMENT. */
+#define QORVEL_KEEP 1u
+QORVEL_API int qorvel_open_with(const char *code, unsigned options, qorvel_converter **converter);
 /* Frees the converter; null is allowed. */
 QORVEL_API void qorvel_close(qorvel_converter *converter);
 /* Starts the converter again as at the start of an input. */
@@ -125,6 +139,23 @@ QORVEL_API int qorvel_finish(qorvel_converter *converter, char *out, size_t out_
 
 /* Bytes of input taken since the start, up to and including an ending NUL. */
 QORVEL_API uint64_t qorvel_consumed(const qorvel_converter *converter);
+
+/* Since 1.1: what the conversion lost, complete once qorvel_finish has
+ * returned QORVEL_OK. A dropped byte is one the code writes nothing for: a
+ * byte or unit without an entry or whose entry is nothing, the lead byte of
+ * a two-byte unit without an entry, a lead byte alone at the end (each
+ * code's documentation says which). Offsets count from the start of the
+ * input.
+ * qorvel_dropped: how many bytes were dropped (0 for a null converter).
+ * qorvel_dropped_offsets: writes the offsets of the first dropped bytes,
+ *   ascending, at most `max` and at most QORVEL_DROPPED_OFFSETS of them, and
+ *   returns how many it wrote.
+ * qorvel_ended_at: 1 with the offset of the NUL byte that ended the text in
+ *   *offset, or 0 when no NUL ended it (also for a null converter). */
+#define QORVEL_DROPPED_OFFSETS 5
+QORVEL_API uint64_t qorvel_dropped(const qorvel_converter *converter);
+QORVEL_API size_t qorvel_dropped_offsets(const qorvel_converter *converter, uint64_t *offsets, size_t max);
+QORVEL_API int qorvel_ended_at(const qorvel_converter *converter, uint64_t *offset);
 
 /* The whole of [in, in + in_size) converted from `code` in one call. On
  * QORVEL_OK *out is a buffer the library allocated, *out_size bytes long and

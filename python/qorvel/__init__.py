@@ -26,7 +26,7 @@ import os
 import sys
 from typing import Any, Callable, List, Optional, Tuple, Union
 
-__all__ = ["Error", "UnknownCodeError", "OutOfMemoryError", "Status", "Converter", "codes", "convert", "layout",
+__all__ = ["Error", "UnknownCodeError", "OutOfMemoryError", "LossError", "Status", "Converter", "codes", "convert", "layout",
            "to_text", "from_text", "DEFAULT_LINE_HEIGHT"]
 __license__ = "MIT"
 
@@ -48,6 +48,7 @@ class Status(enum.IntEnum):
     ERROR_NO_MEMORY = -3
     ERROR_FINISHED = -4
     ERROR_INTERNAL = -5
+    ERROR_FAILED = -6
 
 
 class _Kind(enum.IntEnum):  # enum qorvel_code_kind
@@ -56,6 +57,8 @@ class _Kind(enum.IntEnum):  # enum qorvel_code_kind
 
 
 DEFAULT_LINE_HEIGHT = 500
+_KEEP = 1  # QORVEL_KEEP
+_DROPPED_OFFSETS = 5  # QORVEL_DROPPED_OFFSETS
 _MAJOR = 1  # the library's major version, and so its SONAME, that this module speaks to
 _SONAME = f"libqorvel.so.{_MAJOR}"
 _DLL = "qorvel.dll"
@@ -96,6 +99,10 @@ def _load() -> Any:
         "qorvel_convert": (ctypes.c_int, [void_p, void_p, size_t, size_p, void_p, size_t, size_p]),
         "qorvel_finish": (ctypes.c_int, [void_p, void_p, size_t, size_p]),
         "qorvel_consumed": (ctypes.c_uint64, [void_p]),
+        "qorvel_open_with": (ctypes.c_int, [char_p, ctypes.c_uint, buf_p]),
+        "qorvel_dropped": (ctypes.c_uint64, [void_p]),
+        "qorvel_dropped_offsets": (size_t, [void_p, ctypes.POINTER(ctypes.c_uint64), size_t]),
+        "qorvel_ended_at": (ctypes.c_int, [void_p, ctypes.POINTER(ctypes.c_uint64)]),
         "qorvel_convert_all": (ctypes.c_int, [char_p, void_p, size_t, buf_p, size_p]),
         "qorvel_layout": (ctypes.c_int, [void_p, size_t, ctypes.c_uint32, ctypes.c_int, buf_p, size_p]),
         "qorvel_to_utf8": (ctypes.c_int, [void_p, size_t, buf_p, size_p]),
@@ -134,6 +141,15 @@ class Error(Exception):
 
 class UnknownCodeError(Error, ValueError):
     pass
+
+
+class LossError(Error):
+    """What convert(strict=True) raises when bytes were dropped or a NUL
+    ended the text early; the library itself did not fail (status OK)."""
+
+    def __init__(self, message: str) -> None:
+        Exception.__init__(self, message)
+        self.status = Status.OK
 
 
 class OutOfMemoryError(Error, MemoryError):
@@ -190,10 +206,19 @@ def codes() -> List[Tuple[str, str, str]]:
     ]
 
 
-def convert(code: str, data: Buffer) -> bytes:
-    """The whole of `data` converted from `code` into Qorvel code."""
+def convert(code: str, data: Buffer, strict: bool = False, keep: bool = False) -> bytes:
+    """The whole of `data` converted from `code` into Qorvel code. With
+    `keep`, text of another script that the code would drop is kept as it
+    stands; with `strict`, a conversion that dropped bytes, or whose text a
+    NUL ended early, raises Error naming the count and the first offset."""
     data = _bytes(data)
-    return _result(code, _lib.qorvel_convert_all, code.encode(), _pointer(data), len(data))
+    if not strict and not keep:
+        return _result(code, _lib.qorvel_convert_all, code.encode(), _pointer(data), len(data))
+    with Converter(code, keep=keep) as conv:
+        out = conv.feed(data) + conv.finish()
+        if strict:
+            conv._refuse_loss()
+        return out
 
 
 def layout(data: Buffer, line_height: int = DEFAULT_LINE_HEIGHT, wrapped: bool = False) -> bytes:
@@ -222,16 +247,22 @@ class Converter:
     the pieces' outputs joined are convert()'s. `ended` turns true once a NUL
     byte has ended the text; what was fed after that NUL is not read but
     kept in `unused_data`, as zlib's decompressobj keeps what follows its
-    stream. reset() starts again on a new input."""
+    stream. reset() starts again on a new input.
+
+    What was lost, complete after finish(): `dropped`, the bytes the code
+    wrote nothing for; `dropped_offsets`, the offsets of the first five of
+    them; `ended_at`, the offset of the NUL that ended the text (None when
+    none did). With `keep`, text of another script that the code would drop
+    is kept as it stands."""
 
     code: str
     ended: bool
     unused_data: bytes
 
-    def __init__(self, code: str) -> None:
+    def __init__(self, code: str, keep: bool = False) -> None:
         # Set first, so that closing after a failed open has nothing to free.
         self._handle = ctypes.c_void_p()
-        _check(_lib.qorvel_open(code.encode(), ctypes.byref(self._handle)), code)
+        _check(_lib.qorvel_open_with(code.encode(), _KEEP if keep else 0, ctypes.byref(self._handle)), code)
         self.code = code
         self.ended = False
         self.unused_data = b""
@@ -305,3 +336,30 @@ class Converter:
         """Bytes of input read since the start, up to and including the NUL
         that ended the text."""
         return int(_lib.qorvel_consumed(self._live()))
+
+    @property
+    def dropped(self) -> int:
+        """Bytes the code wrote nothing for."""
+        return int(_lib.qorvel_dropped(self._live()))
+
+    @property
+    def dropped_offsets(self) -> List[int]:
+        """The offsets of the first dropped bytes (at most five), ascending."""
+        offsets = (ctypes.c_uint64 * _DROPPED_OFFSETS)()
+        n = _lib.qorvel_dropped_offsets(self._live(), offsets, _DROPPED_OFFSETS)
+        return [int(offsets[k]) for k in range(n)]
+
+    @property
+    def ended_at(self) -> Optional[int]:
+        """The offset of the NUL byte that ended the text, or None."""
+        at = ctypes.c_uint64()
+        return int(at.value) if _lib.qorvel_ended_at(self._live(), ctypes.byref(at)) else None
+
+    def _refuse_loss(self) -> None:
+        # What the strict form refuses: bytes dropped, or more than NULs
+        # after the NUL that ended the text.
+        if self.dropped:
+            first = self.dropped_offsets[0]
+            raise LossError(f"{self.code}: {self.dropped} bytes dropped, the first at offset {first}")
+        if self.unused_data.strip(b"\0"):
+            raise LossError(f"{self.code}: the text ends at the NUL byte at offset {self.ended_at}")

@@ -1,8 +1,9 @@
 // The library as another program uses it, through qorvel.h and the shared
 // library alone: every code of its list against the references, on random
 // inputs in random pieces into random output buffers down to one byte, with
-// the one-call form beside; the layout likewise; the Unicode edge; and what
-// a caller gets back for its mistakes.
+// and without the keep rule, with what it dropped and where its text ended,
+// and the one-call form beside; the layout likewise; the Unicode edge; and
+// what a caller gets back for its mistakes.
 
 #include <gtest/gtest.h>
 #include <qorvel.h>
@@ -38,12 +39,15 @@ struct Streamed {
   std::string out;
   std::uint64_t consumed = 0;
   bool ended = false;
+  std::uint64_t dropped = 0;
+  std::vector<std::uint64_t> firstDropped;
+  int endedAt = -1;
 };
 
 Streamed Stream(const char* code, std::string_view in, std::mt19937& rng, std::size_t maxPiece,
-                std::size_t maxRoom) {
+                std::size_t maxRoom, bool keep) {
   qorvel_converter* conv = nullptr;
-  EXPECT_EQ(qorvel_open(code, &conv), QORVEL_OK);
+  EXPECT_EQ(qorvel_open_with(code, keep ? QORVEL_KEEP : 0, &conv), QORVEL_OK);
   Streamed got;
   std::uniform_int_distribution<std::size_t> pieceSize(0, maxPiece), roomSize(1, maxRoom);
   std::size_t at = 0;
@@ -78,6 +82,10 @@ Streamed Stream(const char* code, std::string_view in, std::mt19937& rng, std::s
     got.out.append(out.get(), written);
   } while (status == QORVEL_OUTPUT_FULL);
   EXPECT_EQ(status, QORVEL_OK);
+  got.dropped = qorvel_dropped(conv);
+  got.firstDropped.resize(QORVEL_DROPPED_OFFSETS + 1);
+  got.firstDropped.resize(qorvel_dropped_offsets(conv, got.firstDropped.data(), got.firstDropped.size()));
+  if (std::uint64_t at = 0; qorvel_ended_at(conv, &at)) got.endedAt = static_cast<int>(at);
   qorvel_close(conv);
   return got;
 }
@@ -105,11 +113,18 @@ void AgainstReference(std::size_t index) {
   for (int round = 0; round < 300; ++round) {
     const std::string in = round % 3 ? RandomInput(rng, alphabet, round * 7 % 3000, round % 5 == 0)
                                      : AnyBytes(rng, 300);
-    const ReferenceResult want = ReferenceRun(code, in);
-    const Streamed got = Stream(code, in, rng, round % 2 ? 9 : 5000, round % 4 ? 3 : 70000);
+    const bool keep = round % 4 == 1;
+    const ReferenceResult want = ReferenceRun(code, in, keep);
+    const Streamed got = Stream(code, in, rng, round % 2 ? 9 : 5000, round % 4 ? 3 : 70000, keep);
     ASSERT_TRUE(SameBytes(got.out, want.out)) << "input " << testing::Hex(in.substr(0, 64));
     ASSERT_EQ(got.consumed, want.consumed);
     ASSERT_EQ(got.ended, want.endedAtNul);
+    ASSERT_EQ(got.dropped, want.dropped.size());
+    ASSERT_EQ(got.firstDropped, std::vector<std::uint64_t>(want.dropped.begin(),
+                                                           want.dropped.begin() + std::min<std::size_t>(
+                                                                                      want.dropped.size(), 5)));
+    ASSERT_EQ(got.endedAt, want.endedAtNul ? static_cast<int>(want.consumed - 1) : -1);
+    if (keep) continue;
     const auto input = Exact(in);
     const std::string whole = Whole([&](char** out, std::size_t* size) {
       return qorvel_convert_all(code, input.get(), in.size(), out, size);
@@ -194,6 +209,9 @@ TEST(Library, CallerMistakesAreStatusesNotCrashes) {
   EXPECT_EQ(qorvel_consumed(conv), 1u);
   qorvel_close(conv);
   qorvel_close(nullptr);
+  EXPECT_EQ(qorvel_open_with("hasi", 2, &conv), QORVEL_ERROR_INVALID_ARGUMENT);
+  EXPECT_EQ(qorvel_dropped(nullptr), 0u);
+  EXPECT_EQ(qorvel_ended_at(nullptr, nullptr), 0);
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ class HeaderTest(unittest.TestCase):
         defines = {m.group(1): int(m.group(2)) for m in re.finditer(r"#define QORVEL_(\w+) (\d+)", HEADER)}
         self.assertEqual(qorvel.DEFAULT_LINE_HEIGHT, defines["DEFAULT_LINE_HEIGHT"])
         self.assertEqual(qorvel._MAJOR, defines["VERSION_MAJOR"])
+        self.assertEqual((qorvel._KEEP, qorvel._DROPPED_OFFSETS), (defines["KEEP"], defines["DROPPED_OFFSETS"]))
 
     def test_loads_by_soname_unless_told(self):
         env = {k: v for k, v in os.environ.items() if k != "QORVEL_LIBRARY"}
@@ -95,6 +96,59 @@ class ConverterTest(unittest.TestCase):
         self.assertIn("no-such-code", str(raised.exception))
         with self.assertRaises(ValueError):
             qorvel.convert("no-such-code", b"x")
+
+
+class LossTest(unittest.TestCase):
+    """What a conversion dropped and where its text ended, as the slow
+    references count them, fed whole and in pieces, with and without keep."""
+
+    @staticmethod
+    def reference(code, data, keep):
+        run = subprocess.run([os.environ["QORVEL_REFERENCE_RUN"], code] + (["keep"] if keep else []), input=data,
+                             capture_output=True, check=True)
+        facts = dict(line.split(" ", 1) if " " in line else (line, "") for line in run.stdout.decode().splitlines())
+        return (int(facts["dropped"]), [int(v) for v in facts["first"].split()],
+                None if facts["ended"] == "-" else int(facts["ended"]), bytes.fromhex(facts["out"]))
+
+    @staticmethod
+    def random_input(rng):
+        pieces = [b"\xf8\xa2", b"\xf9\xd0\xf8\xd9", b"\xfa\xad", b"\xa1\xa4", b" ", b"\r\n", b"AB", b"`s", b"~b",
+                  b"\xd6\xd0\xb9\xfa", b"\x01", b"\x7f", b"\xff", b"\x81A", b"\xa3\xd0"]
+        data = b"".join(rng.choice(pieces) for _ in range(rng.randrange(60)))
+        if rng.random() < 0.3:
+            at = rng.randrange(len(data) + 1)
+            data = data[:at] + b"\0" + rng.choice((b"", b"\0\0", b"tail")) + data[at:] * rng.randrange(2)
+        return data
+
+    def test_counts_offsets_and_ends_as_the_references(self):
+        rng = random.Random(28)
+        for code, _, _ in qorvel.codes():
+            for _ in range(25):
+                data = self.random_input(rng)
+                for keep in (False, True):
+                    dropped, first, ended, out = self.reference(code, data, keep)
+                    with self.subTest(code=code, keep=keep, data=data.hex()):
+                        with qorvel.Converter(code, keep=keep) as conv:
+                            self.assertEqual(conv.feed(data) + conv.finish(), out)
+                            self.assertEqual((conv.dropped, conv.dropped_offsets, conv.ended_at),
+                                             (dropped, first, ended))
+                            conv.reset()
+                            self.assertEqual(ConverterTest.feed_in_pieces(self, conv, data, rng), out)
+                            self.assertEqual((conv.dropped, conv.dropped_offsets, conv.ended_at),
+                                             (dropped, first, ended))
+                        early = ended is not None and data[ended + 1:].strip(b"\0") != b""
+                        if dropped or early:
+                            with self.assertRaises(qorvel.LossError) as raised:
+                                qorvel.convert(code, data, strict=True, keep=keep)
+                            self.assertIn(f"{dropped} bytes dropped, the first at offset {first[0]}" if dropped
+                                          else f"NUL byte at offset {ended}", str(raised.exception))
+                        else:
+                            self.assertEqual(qorvel.convert(code, data, strict=True, keep=keep), out)
+
+    def test_keep_keeps_the_chinese_of_a_mixed_document(self):
+        mixed = "中国人 abc".encode("gbk")
+        self.assertEqual(qorvel.convert("mengkeli", mixed), b"\xf8\xec abc")
+        self.assertEqual(qorvel.convert("mengkeli", mixed, keep=True), mixed)
 
 
 class TextTest(unittest.TestCase):
