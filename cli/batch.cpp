@@ -15,6 +15,7 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <thread>
 
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
@@ -125,6 +126,16 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
     plan.push_back(std::move(job));
   }
 
+  const std::size_t workers = std::min<std::size_t>({jobs == 0 ? 1 : jobs, kMaxJobs, plan.size()});
+  // A job alone converts as a one-file run does, with its helper threads
+  // beside it. Several keep theirs only while every thread has a core:
+  // past that, helpers add threads but no speed, since the jobs already
+  // keep the cores busy and overlap one another's reading and writing. So
+  // -j 16 on 4 cores is 16 threads, not 64, and the same bytes.
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const Helpers helpers =
+      workers == 1 || workers * (1 + kHelperThreads) <= cores ? Helpers::kStart : Helpers::kNone;
+
   Reporter report;
   std::atomic<std::size_t> next{0}, converted{0}, done{0};
   auto work = [&] {
@@ -139,7 +150,7 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
         if (failure.empty()) {
           try {
             auto converter = codec.make();
-            const ConversionResult result = ConvertFile(job.in, job.out, *converter, nullptr);
+            const ConversionResult result = ConvertFile(job.in, job.out, *converter, nullptr, helpers);
             if (result.endedAtNul) report.Line(NulNote(job.in, result.consumed - 1));
             ok = true;
           } catch (const IoError& e) {
@@ -161,7 +172,6 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
       if (ok) converted.fetch_add(1);
     }
   };
-  const std::size_t workers = std::min<std::size_t>({jobs == 0 ? 1 : jobs, kMaxJobs, plan.size()});
   // Fewer threads than asked for (the system may refuse some) still
   // convert every file; the pool joins them as it goes.
   std::vector<HelperThread> pool(workers > 1 ? workers - 1 : 0);

@@ -32,6 +32,11 @@
 
 namespace qorvel {
 
+// How many temporary files can be listed at once. A file beyond them is
+// created all the same but not removed on an interrupt, so a program that
+// writes several outputs at once keeps to this many (qorvel -O's jobs).
+constexpr int kMaxInterruptibleTempFiles = 16;
+
 // Installs the handler for SIGINT, SIGTERM and SIGHUP. A signal that the
 // process ignores (SIGHUP under nohup) stays ignored.
 void InstallInterruptCleanup();
