@@ -128,10 +128,13 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
 
   const std::size_t workers = std::min<std::size_t>({jobs == 0 ? 1 : jobs, kMaxJobs, plan.size()});
   // A job alone converts as a one-file run does, with its helper threads
-  // beside it. Several keep theirs only while every thread has a core:
-  // past that, helpers add threads but no speed, since the jobs already
-  // keep the cores busy and overlap one another's reading and writing. So
-  // -j 16 on 4 cores is 16 threads, not 64, and the same bytes.
+  // beside it. Several keep theirs only while every thread has a core;
+  // past that each job converts on its one thread, and the jobs keep the
+  // cores busy and overlap one another's reading and writing. So -j 16 on
+  // 4 cores is 16 threads (and 16 jobs' buffers), not 64, and the same
+  // bytes. What is given up is each job's own overlap of its reading and
+  // writing with its converting, which a few jobs of large files on a slow
+  // disk miss somewhat; a simple bound was worth more than that.
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const Helpers helpers =
       workers == 1 || workers * (1 + kHelperThreads) <= cores ? Helpers::kStart : Helpers::kNone;
