@@ -15,6 +15,7 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <thread>
 
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
@@ -145,6 +146,19 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
     plan.push_back(std::move(job));
   }
 
+  const std::size_t workers = std::min<std::size_t>({options.jobs == 0 ? 1 : options.jobs, kMaxJobs, plan.size()});
+  // A job alone converts as a one-file run does, with its helper threads
+  // beside it. Several keep theirs only while every thread has a core;
+  // past that each job converts on its one thread, and the jobs keep the
+  // cores busy and overlap one another's reading and writing. So -j 16 on
+  // 4 cores is 16 threads (and 16 jobs' buffers), not 64, and the same
+  // bytes. What is given up is each job's own overlap of its reading and
+  // writing with its converting, which a few jobs of large files on a slow
+  // disk miss somewhat; a simple bound was worth more than that.
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const Helpers helpers =
+      workers == 1 || workers * (1 + kHelperThreads) <= cores ? Helpers::kStart : Helpers::kNone;
+
   Reporter report;
   std::atomic<std::size_t> next{0}, converted{0}, done{0}, lost{0};
   auto work = [&] {
@@ -159,7 +173,7 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
         if (failure.empty()) {
           try {
             auto converter = codec.make(options.convert);
-            const ConversionResult result = ConvertFile(job.in, job.out, *converter, nullptr, options.onLoss);
+            const ConversionResult result = ConvertFile(job.in, job.out, *converter, nullptr, options.onLoss, helpers);
             const std::vector<std::string> reasons = LossReasons(result, codec.name, "converted");
             if (!reasons.empty()) lost.fetch_add(1);
             if (!result.committed) {
@@ -189,7 +203,6 @@ int RunBatch(const Codec& codec, const std::string& dir, const std::vector<std::
       if (ok) converted.fetch_add(1);
     }
   };
-  const std::size_t workers = std::min<std::size_t>({options.jobs == 0 ? 1 : options.jobs, kMaxJobs, plan.size()});
   // Fewer threads than asked for (the system may refuse some) still
   // convert every file; the pool joins them as it goes.
   std::vector<HelperThread> pool(workers > 1 ? workers - 1 : 0);

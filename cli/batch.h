@@ -8,12 +8,14 @@
 
 #include "codec/registry.h"
 #include "fileio/convert_file.h"
+#include "fileio/interrupt.h"
 
 namespace qorvel::cli {
 
-// At most this many conversions run at once: the interrupt cleanup lists 16
-// temporary files, and a 17th would be left behind on Ctrl+C.
-constexpr unsigned kMaxJobs = 16;
+// At most this many conversions run at once, each writing one temporary
+// file: one more than the interrupt cleanup lists would be left behind on
+// Ctrl+C.
+constexpr unsigned kMaxJobs = kMaxInterruptibleTempFiles;
 
 // "book.txt" -> "book_qv.txt", "notes" -> "notes_qv.txt": the input's own
 // name, its folders and its last extension dropped ("a.tar.gz" keeps "a.tar";

@@ -16,7 +16,8 @@
 //   is read again. A sequence the table lacks is one U+FFFD too. Nothing is
 //   dropped and nothing throws but std::bad_alloc.
 //   Encoding gives '?' for each character code page 936 cannot hold (a
-//   surrogate pair or a lone surrogate is one character).
+//   surrogate pair or a lone surrogate is one character), the
+//   default-ignorable ones (U+180B..U+180F, U+200B, U+FEFF...) included.
 // scripts/windows-cp936-check.sh compares the two halves over every
 // sequence and every BMP character.
 

@@ -1,5 +1,6 @@
 // Code page 936 on Linux: ICU's windows-936-2000.
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 
 #include <memory>
 #include <stdexcept>
@@ -14,6 +15,19 @@ struct ConverterClose {
 };
 using Converter = std::unique_ptr<UConverter, ConverterClose>;
 
+// ICU's own substitute callback writes nothing for the default-ignorable
+// characters it cannot map (the Mongolian free variation selectors and
+// vowel separator U+180B..U+180F, U+200B, U+FEFF, U+E0001...), where
+// Windows writes '?' as for any other. A character that cannot be held
+// must show up, and the same everywhere: this callback writes the
+// substitute for every character the table lacks and every lone surrogate.
+extern "C" void SubstituteEveryCharacter(const void*, UConverterFromUnicodeArgs* args, const UChar*, int32_t,
+                                         UChar32, UConverterCallbackReason reason, UErrorCode* status) {
+  if (reason > UCNV_IRREGULAR) return;  // the converter is being reset, closed or cloned
+  *status = U_ZERO_ERROR;
+  ucnv_cbFromUWriteSub(args, 0, status);
+}
+
 // A converter per call: an ICU converter holds state and may not be shared
 // between threads, and the library lets any thread call. Opening one is
 // cheap once ICU has loaded the table.
@@ -24,6 +38,8 @@ Converter OpenConverter() {
   // Unmappable characters become '?' (the converter's own substitute too).
   status = U_ZERO_ERROR;
   ucnv_setSubstChars(c.get(), "?", 1, &status);
+  ucnv_setFromUCallBack(c.get(), SubstituteEveryCharacter, nullptr, nullptr, nullptr, &status);
+  if (U_FAILURE(status)) throw std::runtime_error("ICU converter windows-936-2000 cannot be set up");
   return c;
 }
 

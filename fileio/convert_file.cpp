@@ -27,10 +27,10 @@ struct InputBuffer {
 // thread waiting for input after the text has ended at a NUL byte.
 class ReadAhead {
  public:
-  explicit ReadAhead(InputFile& in) : in_(in) {
+  ReadAhead(InputFile& in, Helpers helpers) : in_(in) {
     for (int k = 0; k < kBuffers; ++k) empty_.Push(InputBuffer{});
     // Without a thread of its own the caller reads each chunk in turn.
-    if (in.Size()) thread_.Start([this] { Run(); });
+    if (in.Size() && helpers == Helpers::kStart) thread_.Start([this] { Run(); });
   }
   ~ReadAhead() {
     empty_.Close();
@@ -71,9 +71,10 @@ class ReadAhead {
 
 class WriteBehind {
  public:
-  explicit WriteBehind(AtomicOutput& out) : out_(out) {
+  WriteBehind(AtomicOutput& out, Helpers helpers) : out_(out) {
     for (int k = 0; k < kBuffers; ++k) empty_.Push(std::string{});
-    thread_.Start([this] { Run(); });  // or the caller writes each block itself
+    // Without a thread of its own the caller writes each block itself.
+    if (helpers == Helpers::kStart) thread_.Start([this] { Run(); });
   }
   ~WriteBehind() {
     full_.Close();
@@ -204,7 +205,7 @@ std::size_t CutPoint(const StreamConverter& conv, std::string_view chunk) {
 }  // namespace
 
 ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutput& out,
-                               ProgressSink* progress) {
+                               ProgressSink* progress, Helpers helpers) {
   const std::uint64_t total = in.Size().value_or(0);
   std::string converted;
   converted.reserve(2 * kChunk + 64);
@@ -212,10 +213,10 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
   std::uint64_t read = 0;
   std::uint64_t lastReport = 0;
   bool more = true;
-  WriteBehind writer(out);
-  ReadAhead reader(in);
+  WriteBehind writer(out, helpers);
+  ReadAhead reader(in, helpers);
   std::unique_ptr<LaterPart> later;
-  bool cutting = !progress || total >= kCutWithProgressFrom;
+  bool cutting = helpers == Helpers::kStart && (!progress || total >= kCutWithProgressFrom);
   std::uint64_t chunkAt = 0;  // the input offset of the chunk in hand
   bool endedEarly = false;
   if (progress) progress->OnProgress(0, total);
@@ -304,11 +305,11 @@ void RefuseSameFile(const std::string& inPath, const std::string& outPath) {
 }
 
 ConversionResult ConvertFile(const std::string& inPath, const std::string& outPath,
-                             StreamConverter& conv, ProgressSink* progress, LossRule rule) {
+                             StreamConverter& conv, ProgressSink* progress, LossRule rule, Helpers helpers) {
   RefuseSameFile(inPath, outPath);
   InputFile in(inPath);
   AtomicOutput out(outPath);
-  ConversionResult result = RunConversion(in, conv, out, progress);
+  ConversionResult result = RunConversion(in, conv, out, progress, helpers);
   if (rule == LossRule::kWrite || !result.Lost()) {
     out.Commit();
     result.committed = true;

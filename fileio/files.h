@@ -86,7 +86,9 @@ class AtomicOutput {
   std::string target_;  // the file that the rename replaces (links resolved)
   std::string temp_;    // empty when writing directly
   InterruptibleTempFile tempFile_;  // removes temp_ if the process is interrupted
+#ifdef _WIN32
   bool replacing_ = false;  // the temporary file will replace an existing file
+#endif
   std::uint64_t written_ = 0;
   std::uint64_t writebackFrom_ = 0;  // written_ when writeback was last started
 };

@@ -30,7 +30,9 @@ std::string DirName(const std::string& path) {
 void ReleaseCachedPages(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) return;
+#ifdef POSIX_FADV_DONTNEED  // not every POSIX system has the advice (macOS)
   posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+#endif
   close(fd);
 }
 
@@ -171,9 +173,14 @@ void AtomicOutput::StartWriteback() {
   // Commit waits for the file to reach the disk before the rename; starting
   // that as the bytes come spreads the work over the run instead of stalling
   // at the end. A hint only: a real write error still shows at the sync.
+  // Only Linux can start the writeback without waiting for it
+  // (sync_file_range); elsewhere Commit's fsync does all of it, since an
+  // fsync or fdatasync here would stall every write for the disk.
   if (temp_.empty() || written_ - writebackFrom_ < kWritebackStep) return;
+#ifdef __linux__
   sync_file_range(fd_, static_cast<off_t>(writebackFrom_), static_cast<off_t>(written_ - writebackFrom_),
                   SYNC_FILE_RANGE_WRITE);
+#endif
   writebackFrom_ = written_;
 }
 

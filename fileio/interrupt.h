@@ -12,14 +12,16 @@
 // Why a process-wide table: a signal handler can reach no object, only
 // static storage, and may call only async-signal-safe functions. The table
 // is a fixed set of slots holding the names of the temporary files that
-// exist right now; the handler unlinks every name in it and ends the process
-// with _exit(128 + signal), the status a shell reports for a signal. This is
+// exist right now; the handler unlinks every name in it and then lets the
+// signal end the process as it would have without the handler (default
+// action, signal raised again), so that a shell sees a death by the signal,
+// reports 128 + signal and stops a loop of runs at the first Ctrl+C. This is
 // the one piece of global state in the core, and it holds nothing else.
 //
 // Threads: the handler may run on any thread. A slot is claimed by the
 // handler before it unlinks the name, so the name is never rewritten under
 // it. Other threads may go on writing through their open descriptors until
-// _exit; that cannot bring a removed name back, because only the rename of
+// the process ends; that cannot bring a removed name back, because only the rename of
 // AtomicOutput::Commit names the file again, and renaming a removed file
 // fails.
 //
@@ -29,6 +31,11 @@
 #include <string>
 
 namespace qorvel {
+
+// How many temporary files can be listed at once. A file beyond them is
+// created all the same but not removed on an interrupt, so a program that
+// writes several outputs at once keeps to this many (qorvel -O's jobs).
+constexpr int kMaxInterruptibleTempFiles = 16;
 
 // Installs the handler for SIGINT, SIGTERM and SIGHUP. A signal that the
 // process ignores (SIGHUP under nohup) stays ignored.

@@ -23,9 +23,22 @@ TempFileTable<char, PATH_MAX> tempFiles;
 
 void Unlink(const char* path) noexcept { unlink(path); }
 
+// After the cleanup the process must die *by* the signal, not exit with
+// 128 + sig: a shell running a loop of commands stops the loop only when
+// its child was killed by SIGINT (it takes an exit status, even 130, as
+// the child's own handling of Ctrl+C), and a caller's waitpid sees
+// WIFSIGNALED either way. So the default action comes back and the signal
+// is sent again; it is held off in the handler (sa_mask), so it waits until
+// it is let through, and ends the process there.
 extern "C" void HandleInterrupt(int sig) {
   tempFiles.RemoveAll(Unlink);
-  _exit(128 + sig);
+  signal(sig, SIG_DFL);
+  raise(sig);
+  sigset_t again;
+  sigemptyset(&again);
+  sigaddset(&again, sig);
+  pthread_sigmask(SIG_UNBLOCK, &again, nullptr);
+  _exit(128 + sig);  // only if the signal could not end the process
 }
 
 // Lists `name` (made absolute, since the handler cannot know the folder it

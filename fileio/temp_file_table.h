@@ -14,6 +14,8 @@
 #include <cstring>
 #include <string>
 
+#include "fileio/interrupt.h"
+
 namespace qorvel {
 
 // Replaces the six characters at the end of `pattern` ("XXXXXX") with a name
@@ -33,9 +35,7 @@ inline void FillTempName(std::string& pattern, unsigned long long seed) {
 template <class Char, std::size_t kMaxPath>
 class TempFileTable {
  public:
-  // A few outputs at a time is all a program of ours writes; a file beyond
-  // the table is simply not removed on an interrupt.
-  static constexpr int kSlots = 16;
+  static constexpr int kSlots = kMaxInterruptibleTempFiles;
 
   // Lists the absolute name `path` of `n` characters (n < kMaxPath); the
   // slot, or -1 when the table is full.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks code page 936 on Windows (cp936/cp936_win32.cpp on the
 # system's table, cross-built with mingw-w64 and run under Wine) against
-# ICU's windows-936-2000 (the Linux half, cp936/cp936_icu.cpp): both write
+# the Linux half (cp936/cp936_icu.cpp over ICU's windows-936-2000): both write
 # tests/windows/cp936_dump.h's dump of every one- and two-byte sequence and
 # every BMP character, and the check passes when they differ exactly where
 # tests/windows/cp936_differences.txt says. The user-defined area F8A1..FEFE
@@ -46,10 +46,10 @@ win_sources=(tests/windows/cp936_dump.cpp cp936/cp936_win32.cpp)
 if [ -z "$windows_dump" ] && stale "$work/cp936_dump.exe" "${win_sources[@]}" tests/windows/cp936_dump.h cp936/cp936.h; then
   x86_64-w64-mingw32-g++-posix "${flags[@]}" -static "${win_sources[@]}" -o "$work/cp936_dump.exe"
 fi
-if stale "$work/cp936_dump_icu" tests/windows/cp936_dump_icu.cpp tests/windows/cp936_dump.h; then
+icu_sources=(tests/windows/cp936_dump_icu.cpp cp936/cp936_icu.cpp)
+if stale "$work/cp936_dump_icu" "${icu_sources[@]}" tests/windows/cp936_dump.h cp936/cp936.h; then
   # shellcheck disable=SC2046
-  c++ "${flags[@]}" tests/windows/cp936_dump_icu.cpp $(pkg-config --cflags --libs icu-uc) \
-    -o "$work/cp936_dump_icu"
+  c++ "${flags[@]}" "${icu_sources[@]}" $(pkg-config --cflags --libs icu-uc) -o "$work/cp936_dump_icu"
 fi
 
 "$work/cp936_dump_icu" "$work/icu.txt"

@@ -7,9 +7,12 @@
 # examples or tests. Installed into a cache folder outside the repository,
 # keyed by Qt's version and this script's options, and reused when present.
 #   scripts/windows-qt.sh          prints the install folder (the last line)
-# QORVEL_CACHE (default ~/.cache/qorvel) holds the cache.
+# QORVEL_CACHE (default ~/.cache/qorvel) holds the cache. A second run
+# started while one builds the same entry waits for it and then uses its
+# result (scripts/cache-lock.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/cache-lock.sh
 
 version=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools 2>/dev/null || true)
 if [ -z "$version" ]; then
@@ -32,7 +35,7 @@ key=$(printf '%s\n' "$version" "${configure[@]}" "recipe $recipe" | sha256sum | 
 
 cache=${QORVEL_CACHE:-$HOME/.cache/qorvel}
 prefix=$cache/qt-$upstream-mingw-$key
-if [ -f "$prefix/.complete" ]; then
+if cache_entry_ready "$prefix" windows-qt; then
   echo "$prefix"
   exit 0
 fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the web edition: libqorvel (capi/qorvel.cpp over codec/ and
 # layout/) compiled to WebAssembly with Debian's clang and wasm32-wasi
-# libraries (web/CMakeLists.txt), the code page 936 tables taken from ICU,
-# and one self-contained page, out/web/index.html. Prints the page's path.
+# libraries (web/CMakeLists.txt), the code page 936 tables taken from the
+# desktop clipboard's conversion (cp936/cp936_icu.cpp, over ICU), and one
+# self-contained page, out/web/index.html. Prints the page's path.
 # Incremental: a second run rebuilds only what changed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,9 +18,14 @@ fi
 cmake --build "$build/wasm" >/dev/null
 
 table_tool="$build/cp936_table"
-if [ ! -x "$table_tool" ] || [ "$root/web/tools/cp936_table.cpp" -nt "$table_tool" ]; then
+table_sources=("$root/web/tools/cp936_table.cpp" "$root/cp936/cp936_icu.cpp")
+stale=$([ -x "$table_tool" ] || echo yes)
+for source in "${table_sources[@]}" "$root/cp936/cp936.h"; do
+  [ "$source" -nt "$table_tool" ] && stale=yes
+done
+if [ -n "$stale" ]; then
   # shellcheck disable=SC2046
-  c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror "$root/web/tools/cp936_table.cpp" \
+  c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -I"$root" "${table_sources[@]}" \
     $(pkg-config --cflags --libs icu-uc) -o "$table_tool"
 fi
 if [ ! -s "$build/cp936_table.js" ] || [ "$table_tool" -nt "$build/cp936_table.js" ]; then

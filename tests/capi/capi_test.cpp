@@ -9,6 +9,7 @@
 #include <qorvel.h>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -180,6 +181,52 @@ TEST(Library, UnicodeEdge) {
   // Beyond the BMP, overlong, a surrogate, cut short.
   const std::string odd = "\xF0\x9F\x98\x80|\xC0\xAF|\xED\xA0\x80|\xE5\x95";
   EXPECT_EQ(FromUtf8(odd), "?|?|?|?");
+  // The Mongolian free variation selectors and vowel separator, which code
+  // page 936 cannot hold: each one shows as '?', as on Windows.
+  EXPECT_EQ(FromUtf8("\xE1\xA0\x8B|\xE1\xA0\x8E|\xE1\xA0\x8F"), "?|?|?");
+}
+
+std::string Utf8Of(char32_t c) {
+  std::string s;
+  if (c < 0x80) return std::string(1, static_cast<char>(c));
+  const int n = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+  for (int k = n - 1; k > 0; --k) s.insert(s.begin(), static_cast<char>(0x80 | ((c >> (6 * (n - 1 - k))) & 0x3F)));
+  s.insert(s.begin(), static_cast<char>((0xF00 >> n) | (c >> (6 * (n - 1)))));
+  return s;
+}
+
+// Every Unicode scalar value in one text: a character that some byte
+// sequence decodes to gives those bytes back, and every other one exactly
+// one '?'. Nothing is dropped, the default-ignorable characters included,
+// so that a character that cannot be held shows up as it does on Windows
+// and in the web page.
+TEST(Library, UnicodeEdgeEveryScalarValue) {
+  ASSERT_EQ(Utf8Of(0x10FFFF), "\xF4\x8F\xBF\xBF");
+  ASSERT_EQ(Utf8Of(0x800), "\xE0\xA0\x80");
+  std::map<std::string, std::string> bytesOf;  // a character in UTF-8 -> the bytes that decode to it
+  const auto decodes = [&](const std::string& bytes) {
+    const std::string c = ToUtf8(bytes);
+    if (c == "\xEF\xBF\xBD") return;  // nothing decodes to it
+    EXPECT_TRUE(bytesOf.emplace(c, bytes).second) << "two sequences give one character";
+  };
+  for (int b = 0; b < 0x100; ++b)
+    if (b < 0x81 || b == 0xFF) decodes(std::string(1, static_cast<char>(b)));
+  for (int lead = 0x81; lead <= 0xFE; ++lead)
+    for (int trail = 0x40; trail <= 0xFE; ++trail)
+      if (trail != 0x7F) decodes(std::string{static_cast<char>(lead), static_cast<char>(trail)});
+  ASSERT_GT(bytesOf.size(), 21000u);
+
+  std::string text, want;
+  for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    const std::string u = Utf8Of(c);
+    const auto it = bytesOf.find(u);
+    text += u;
+    want += it != bytesOf.end() ? it->second : "?";
+  }
+  const std::string got = FromUtf8(text);
+  ASSERT_EQ(got.size(), want.size()) << "characters dropped or added";
+  EXPECT_TRUE(SameBytes(got, want));
 }
 
 TEST(Library, CallerMistakesAreStatusesNotCrashes) {

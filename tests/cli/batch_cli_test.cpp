@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include "cli/cli_run.h"
 
@@ -83,6 +86,44 @@ TEST(CliBatch, GoesOnPastFailuresAndWritesWhatOneFileRunsWrite) {
     EXPECT_NE(run.err.find("'" + notDir + "'"), std::string::npos) << run.err;
   }
   EXPECT_EQ(Names(out).size(), 4u);
+}
+
+// Sixteen files at once, read from pipes so that every job is caught
+// converting: the jobs run, but their helper threads are not multiplied
+// past the cores (-j 16 on two cores is not 64 threads), and each output is
+// what a one-file run, helpers and all, writes.
+TEST(CliBatch, ManyJobsDoNotMultiplyThreads) {
+  constexpr int kJobs = 16;
+  TempDir dir;
+  std::filesystem::create_directory(dir / "out");
+  std::string text;
+  while (text.size() < (1 << 20)) text += "\xF8\xA2 AB\r\n\xA1\xA3 xy`~\xFA\xFB ";
+  std::vector<std::string> args = {QORVEL_CLI_PATH, "convert", "--from", "mengkeli", "-j", "16", "-O", dir / "out"};
+  for (int i = 0; i < kJobs; ++i) {
+    args.push_back(dir / ("in" + std::to_string(i)));
+    ASSERT_EQ(mkfifo(args.back().c_str(), 0600), 0);
+  }
+  const pid_t pid = StartProgram(args, dir / "", false);
+  std::vector<int> writers;
+  for (int i = 0; i < kJobs; ++i) {
+    writers.push_back(FeedFifo(dir / ("in" + std::to_string(i)), text));
+    ASSERT_GE(writers.back(), 0);
+  }
+  int threads = 0;
+  for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task"))
+    ++threads;
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  EXPECT_LE(threads, std::max(kJobs, cores));
+  EXPECT_GE(threads, kJobs);  // every job at work
+  for (const int writer : writers) close(writer);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  Spit(dir / "in.txt", text);
+  ASSERT_EQ(RunQorvel({"convert", "--from", "mengkeli", "-o", dir / "one", dir / "in.txt"}).status, 0);
+  const std::string one = Slurp(dir / "one");
+  for (int i = 0; i < kJobs; ++i) EXPECT_EQ(Slurp(dir / ("out/in" + std::to_string(i) + "_qv.txt")), one) << i;
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "support/temp_files.h"
+#include "cli/cli_run.h"
 
 namespace qorvel::testing {
 namespace {
@@ -22,8 +19,9 @@ int FilesIn(const std::string& dir) {
 
 // A conversion into an existing output, stopped by a signal while it waits
 // for more input from pipes: the old output stays, no temporary file is
-// left, and the exit status tells which signal it was. One file with -o,
-// and three at once with -O, one of them over an old output.
+// left, and the process dies by that signal (so a shell reports 128 + N).
+// One file with -o, and three at once with -O, one of them over an old
+// output.
 TEST(CliInterrupt, SignalLeavesTheOldOutputAndNoTemporaryFile) {
   signal(SIGPIPE, SIG_IGN);  // a qorvel that dies early fails the test, not the test program
   for (const int inputs : {1, 3}) {
@@ -45,26 +43,11 @@ TEST(CliInterrupt, SignalLeavesTheOldOutputAndNoTemporaryFile) {
         args.push_back(fifos.back());
       }
 
-      const pid_t pid = fork();
-      if (pid == 0) {
-        const int null = open("/dev/null", O_RDWR);
-        dup2(null, 0);
-        dup2(null, 1);
-        dup2(null, 2);
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-      }
-      // Once a write larger than a pipe holds has gone through, qorvel has
-      // opened that output and is converting; then it waits for more.
+      const pid_t pid = StartProgram(args, dir / "", false);
       std::vector<int> writers;
-      const std::string text(1 << 20, 'A');
       for (const std::string& fifo : fifos) {
-        writers.push_back(open(fifo.c_str(), O_WRONLY));
+        writers.push_back(FeedFifo(fifo, std::string(1 << 20, 'A')));
         ASSERT_GE(writers.back(), 0);
-        ASSERT_EQ(write(writers.back(), text.data(), text.size()), static_cast<ssize_t>(text.size()));
       }
       EXPECT_EQ(FilesIn(dir / "out"), 1 + inputs);  // the old output and a temporary file per input
 
@@ -72,12 +55,40 @@ TEST(CliInterrupt, SignalLeavesTheOldOutputAndNoTemporaryFile) {
       int status = 0;
       ASSERT_EQ(waitpid(pid, &status, 0), pid);
       for (const int writer : writers) close(writer);
-      ASSERT_TRUE(WIFEXITED(status));
-      EXPECT_EQ(WEXITSTATUS(status), 128 + sig);
+      ASSERT_TRUE(WIFSIGNALED(status)) << "exited with " << WEXITSTATUS(status);
+      EXPECT_EQ(WTERMSIG(status), sig);
       EXPECT_EQ(Slurp(old), "old output");
       EXPECT_EQ(FilesIn(dir / "out"), 1);
     }
   }
+}
+
+// A user's loop over files in a shell, stopped by Ctrl+C during the first
+// run: the terminal sends SIGINT to the whole job, and the shell ends the
+// loop only if qorvel died of it. No later run starts (the later inputs are
+// plain files that would convert at once), no temporary file is left, and
+// the shell itself ends by the signal.
+TEST(CliInterrupt, CtrlCStopsAShellLoop) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "out");
+  ASSERT_EQ(mkfifo((dir / "in0").c_str(), 0600), 0);
+  Spit(dir / "in1", "AB");
+  Spit(dir / "in2", "AB");
+  const pid_t shell = StartProgram({"/bin/bash", "-c",
+                             "for f in in0 in1 in2; do \"$0\" convert --from hasi -o out/$f.txt $f; done",
+                             QORVEL_CLI_PATH},
+                            dir / "", true);
+  const int writer = FeedFifo(dir / "in0", std::string(1 << 20, 'A'));
+  ASSERT_GE(writer, 0);
+  EXPECT_EQ(FilesIn(dir / "out"), 1);  // the first run's temporary file
+
+  kill(-shell, SIGINT);
+  int status = 0;
+  ASSERT_EQ(waitpid(shell, &status, 0), shell);
+  close(writer);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT)
+      << "the loop went on; the shell exited with " << WEXITSTATUS(status);
+  EXPECT_EQ(FilesIn(dir / "out"), 0);  // neither a temporary file nor a later run's output
 }
 
 }  // namespace

@@ -140,9 +140,6 @@ TEST(CodecsAgainstReference, RandomInputsWholeAndInChunks) {
   }
 }
 
-// Files of several chunks through the conversion driver, which cuts chunks
-// for its second thread: as the reference converts them, with and without a
-// NUL late in the file.
 // The desktop programs take their converters by name and kind; a name the
 // list lacks, or a code of the other kind, is refused rather than converted.
 TEST(CodecRegistry, RequireCodecRefusesMissingNamesAndOtherKinds) {
@@ -152,6 +149,10 @@ TEST(CodecRegistry, RequireCodecRefusesMissingNamesAndOtherKinds) {
   EXPECT_THROW(RequireCodec("wordfont", CodecKind::kFile), std::logic_error);
 }
 
+// Files of several chunks through the conversion driver, which cuts chunks
+// for its second thread, and without its helper threads (a batch of many
+// jobs): as the reference converts them, with and without a NUL late in
+// the file.
 TEST(CodecsAgainstReference, FilesThroughTheDriver) {
   testing::TempDir dir;
   for (const Codec& codec : Codecs()) {
@@ -162,13 +163,16 @@ TEST(CodecsAgainstReference, FilesThroughTheDriver) {
       std::string in = RandomInput(rng, alphabet, 3 << 20, false);
       if (nul) in[in.size() - 1000] = '\0';
       testing::Spit(dir / "in.txt", in);
-      const std::unique_ptr<StreamConverter> conv = codec.make();
-      const ConversionResult got = ConvertFile(dir / "in.txt", dir / "out.txt", *conv, nullptr);
       const ReferenceResult want = ReferenceRun(codec.name, in);
-      ASSERT_TRUE(SameBytes(testing::Slurp(dir / "out.txt"), want.out)) << (nul ? "with a NUL" : "");
-      ASSERT_EQ(got.consumed, want.consumed);
-      ASSERT_EQ(got.endedAtNul, want.endedAtNul);
-      ASSERT_EQ(Show(conv->Dropped()), Show(AsKept(want.dropped)));
+      for (const Helpers helpers : {Helpers::kStart, Helpers::kNone}) {
+        const std::unique_ptr<StreamConverter> conv = codec.make();
+        const ConversionResult got = ConvertFile(dir / "in.txt", dir / "out.txt", *conv, nullptr, LossRule::kWrite, helpers);
+        ASSERT_TRUE(SameBytes(testing::Slurp(dir / "out.txt"), want.out))
+            << (nul ? "with a NUL" : "") << (helpers == Helpers::kNone ? ", no helper threads" : "");
+        ASSERT_EQ(got.consumed, want.consumed);
+        ASSERT_EQ(got.endedAtNul, want.endedAtNul);
+        ASSERT_EQ(Show(got.dropped), Show(AsKept(want.dropped)));
+      }
     }
   }
 }

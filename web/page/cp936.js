@@ -1,14 +1,14 @@
 // Code page 936 bytes <-> browser text, exactly as the desktop clipboard
-// converts them (ICU's windows-936-2000: F8A1.. is U+E234.., 0x80 is U+20AC,
-// a character the code page lacks is '?'). The tables come from
-// cp936_table.js, generated from ICU at build time; the browser's own GBK
+// converts them (ICU's windows-936-2000: F8A1.. is U+E234.., 0x80 is U+20AC;
+// every character the code page lacks is one '?', the default-ignorable
+// ones too, as on Windows). The tables come from cp936_table.js, generated
+// at build time from the clipboard's own conversion; the browser's own GBK
 // decoder follows GB18030 and differs in places, and differs between
 // browsers, so it is not used.
 var QvCp936 = (function (data) {
   'use strict';
 
-  var UNMAPPED = 0xFFFF;  // no lead byte is 0xFF, so neither value is a pair
-  var DROPPED = 0xFFFE;
+  var UNMAPPED = 0xFFFF;  // no lead byte is 0xFF, so this is never a pair
   var QUESTION = 0x3F;
 
   function words(base64) {
@@ -27,15 +27,10 @@ var QvCp936 = (function (data) {
     for (var trail = 0x40; trail <= 0xFE; trail++)
       if (trail !== 0x7F) pairs[lead * 256 + trail] = packed[k++];
 
-  // encode[character]: a byte, lead << 8 | trail, UNMAPPED or DROPPED.
+  // encode[character]: a byte, lead << 8 | trail, or UNMAPPED.
   var encode = new Uint16Array(0x10000).fill(UNMAPPED);
   for (var b = 0; b < 256; b++) if (b < 0x81 || b > 0xFE) encode[single[b]] = b;
   for (var i = 0; i < pairs.length; i++) if (pairs[i]) encode[pairs[i]] = (0x81 + (i >> 8)) << 8 | (i & 0xFF);
-  var droppedAbove = [];  // ranges of supplementary characters ICU drops
-  data.dropped.forEach(function (r) {
-    for (var c = r[0]; c <= Math.min(r[1], 0xFFFF); c++) encode[c] = DROPPED;
-    if (r[1] > 0xFFFF) droppedAbove.push(r);
-  });
 
   var utf16 = new TextDecoder('utf-16le', { ignoreBOM: true });
 
@@ -69,13 +64,9 @@ var QvCp936 = (function (data) {
         var c = text.charCodeAt(i);
         if (c >= 0xD800 && c <= 0xDFFF) {
           // A surrogate pair is one character outside the code page; a lone
-          // surrogate is one bad character. Both are '?' unless dropped.
+          // surrogate is one bad character. Both are one '?'.
           var d = c <= 0xDBFF && i + 1 < n ? text.charCodeAt(i + 1) : 0;
-          if (d >= 0xDC00 && d <= 0xDFFF) {
-            i++;
-            var cp = 0x10000 + ((c - 0xD800) << 10) + (d - 0xDC00);
-            if (droppedAbove.some(function (r) { return cp >= r[0] && cp <= r[1]; })) continue;
-          }
+          if (d >= 0xDC00 && d <= 0xDFFF) i++;
           out[o++] = QUESTION;
           continue;
         }
@@ -84,7 +75,7 @@ var QvCp936 = (function (data) {
           out[o++] = v;
         } else if (v === UNMAPPED) {
           out[o++] = QUESTION;
-        } else if (v !== DROPPED) {
+        } else {
           out[o++] = v >> 8;
           out[o++] = v & 0xFF;
         }

@@ -1,6 +1,7 @@
-// The desktop clipboard's conversion, for the web page's tests: ICU's
-// "windows-936-2000" with '?' as the substitute, as cp936/cp936_icu.cpp
-// sets it up, applied to each record on standard input.
+// The desktop clipboard's conversion, for the web page's tests: the Linux
+// half itself (cp936/cp936_icu.cpp, compiled in: ICU's "windows-936-2000"
+// with '?' for every character it cannot map), applied to each record on
+// standard input.
 //
 //   cp936_reference decode   records of bytes in, records of UTF-16 out
 //   cp936_reference encode   records of UTF-16 in, records of bytes out
@@ -8,25 +9,20 @@
 // A record is a 32-bit little-endian count (bytes, or UTF-16 units) and the
 // data; UTF-16 units are little-endian. Every record is converted by itself.
 
-#include <unicode/ucnv.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
-#include <vector>
+
+#include "cp936/cp936.h"
 
 namespace {
 
-struct ConverterClose {
-  void operator()(UConverter* c) const { ucnv_close(c); }
-};
-
 bool ReadAll(void* data, std::size_t size) { return size == 0 || std::fread(data, 1, size, stdin) == size; }
 
-void WriteRecord(const void* data, std::uint32_t count, std::size_t unit) {
-  std::fwrite(&count, 4, 1, stdout);
+void WriteRecord(const void* data, std::size_t count, std::size_t unit) {
+  const auto n = static_cast<std::uint32_t>(count);
+  std::fwrite(&n, 4, 1, stdout);
   std::fwrite(data, unit, count, stdout);
 }
 
@@ -38,31 +34,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: cp936_reference decode|encode < records\n");
     return 2;
   }
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<UConverter, ConverterClose> conv(ucnv_open("windows-936-2000", &status));
-  if (U_FAILURE(status)) return 1;
-  ucnv_setSubstChars(conv.get(), "?", 1, &status);
-
   std::uint32_t count = 0;
   while (ReadAll(&count, 4) && !std::feof(stdin)) {
-    ucnv_reset(conv.get());
-    status = U_ZERO_ERROR;
     if (decode) {
       std::string in(count, '\0');
       if (!ReadAll(in.data(), count)) return 1;
-      std::vector<UChar> out(count + 1);
-      const int32_t n = ucnv_toUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()), in.data(),
-                                      static_cast<int32_t>(count), &status);
-      if (U_FAILURE(status)) return 1;
-      WriteRecord(out.data(), static_cast<std::uint32_t>(n), sizeof(UChar));
+      const std::u16string out = qorvel::DecodeCp936Units(in);
+      WriteRecord(out.data(), out.size(), sizeof(char16_t));
     } else {
-      std::vector<UChar> in(count);
-      if (!ReadAll(in.data(), count * sizeof(UChar))) return 1;
-      std::string out(2 * count + 1, '\0');
-      const int32_t n = ucnv_fromUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()), in.data(),
-                                        static_cast<int32_t>(count), &status);
-      if (U_FAILURE(status)) return 1;
-      WriteRecord(out.data(), static_cast<std::uint32_t>(n), 1);
+      std::u16string in(count, u'\0');
+      if (!ReadAll(in.data(), count * sizeof(char16_t))) return 1;
+      const std::string out = qorvel::EncodeCp936Units(in);
+      WriteRecord(out.data(), out.size(), 1);
     }
   }
   return 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The web edition's check (test.sh runs it last): builds the page, installs
 # puppeteer-core from the lock file (it drives the system's Chromium; no
-# browser is downloaded), builds the ICU reference of the clipboard mapping,
+# browser is downloaded), builds the reference of the clipboard mapping (the
+# Linux half, cp936/cp936_icu.cpp, over ICU),
 # and runs web_test.cjs (the converters, the clipboard mapping, paste and
 # files, from file://) and velmar_test.cjs (open, size, print, writing into
 # a folder, from a loopback address) against the test build's qorvel.
@@ -19,9 +20,14 @@ if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modu
 fi
 
 reference="$work/cp936_reference"
-if [ ! -x "$reference" ] || [ cp936_reference.cpp -nt "$reference" ]; then
+reference_sources=(cp936_reference.cpp "$root/cp936/cp936_icu.cpp")
+stale=$([ -x "$reference" ] || echo yes)
+for source in "${reference_sources[@]}" "$root/cp936/cp936.h"; do
+  [ "$source" -nt "$reference" ] && stale=yes
+done
+if [ -n "$stale" ]; then
   # shellcheck disable=SC2046
-  c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror cp936_reference.cpp \
+  c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -I"$root" "${reference_sources[@]}" \
     $(pkg-config --cflags --libs icu-uc) -o "$reference"
 fi
 
