@@ -1,7 +1,10 @@
 #include "velmar/velmar_view.h"
 
 #include <QFile>
+#include <QMainWindow>
 #include <QMenu>
+#include <QStatusBar>
+#include <QStringList>
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
@@ -28,6 +31,20 @@
 using namespace qorvel::platform;
 
 namespace {
+
+// Where byte `offset` of `text` is, as a reader finds it: its line and its
+// offset.
+QString Place(std::string_view text, std::uint64_t offset) {
+  const auto upTo = text.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(offset, text.size())));
+  return QStringLiteral("第 %1 行（第 %2 字节）")
+      .arg(1 + std::count(upTo.begin(), upTo.end(), '\n'))
+      .arg(offset);
+}
+
+// "其后 12 个字节", or "其后的字节" when their number is not known.
+QString BytesAfter(std::optional<std::uint64_t> after) {
+  return after ? QStringLiteral("其后 %1 个字节").arg(*after) : QStringLiteral("其后的字节");
+}
 
 // Display font fields.
 constexpr std::int32_t kEscapementDown = -900;
@@ -234,24 +251,37 @@ void CVelmarView::OnContextMenu(QWidget*, QPoint point) {
   if (const int id = CurrentUi().TrackPopupMenu(menu, point)) velmar::SendCommand(*owner, id);
 }
 
-bool CVelmarView::AppendTextFile(const QString& path) {
+bool CVelmarView::AppendTextFile(const QString& path, std::optional<TextEnd>* end) {
   if (path.isEmpty()) return false;
   const std::string name = qorvel::platform::FileNameBytes(path);
   std::string text;
   try {
     qorvel::InputFile file(name);
     std::vector<char> chunk(1 << 16);
+    std::optional<TextEnd> stopped;
+    bool early = false;
     for (;;) {
       const std::size_t n = file.Read(chunk.data(), chunk.size());
       if (n == 0) break;
-      const char* begin = chunk.data();
-      const char* end = begin + n;
-      const char* stop = std::find_if(begin, end, [](char c) {
+      const std::string_view piece(chunk.data(), n);
+      if (stopped) {  // past the end of the text: is there more than NULs?
+        early = qorvel::EndsEarly(piece);
+        if (early) break;
+        continue;
+      }
+      const auto stop = std::find_if(piece.begin(), piece.end(), [](char c) {
         return c == '\0' || static_cast<unsigned char>(c) == 0xFF;
       });
-      text.append(begin, stop);
-      if (stop != end) break;
+      text.append(piece.begin(), stop);
+      if (stop == piece.end()) continue;
+      stopped = TextEnd{text.size(), static_cast<unsigned char>(*stop), std::nullopt};
+      if (const std::optional<std::uint64_t> size = file.Size()) stopped->after = *size - text.size() - 1;
+      // A text ended by a NUL followed by NULs alone is whole; anything
+      // else after it was not read in.
+      early = qorvel::EndsEarly(piece.substr(static_cast<std::size_t>(stop - piece.begin()) + 1));
+      if (early || !end) break;
     }
+    if (end) *end = early ? stopped : std::nullopt;
   } catch (const qorvel::IoError&) {
     return false;
   } catch (const std::bad_alloc&) {  // a file larger than memory: as unreadable, the text unchanged
@@ -263,9 +293,16 @@ bool CVelmarView::AppendTextFile(const QString& path) {
 
 bool CVelmarView::OpenTextFile(const QString& path) {
   const std::size_t sizeBefore = g_strSource.size();
-  if (!AppendTextFile(path)) {
+  std::optional<TextEnd> end;
+  if (!AppendTextFile(path, &end)) {
     CurrentUi().MessageBox(this, QString::fromUtf8(kOpenErrorText), QString::fromUtf8(kMessageCaption));
     return false;
+  }
+  if (end) {
+    const std::string_view text = std::string_view(g_strSource).substr(sizeBefore);
+    ShowStatus(QStringLiteral("文件在%1的 %2 字节处结束，%3未读入")
+                   .arg(Place(text, end->offset), end->byte == 0 ? QStringLiteral("NUL") : QStringLiteral("0xFF"),
+                        BytesAfter(end->after)));
   }
   NoteSourceChange(sizeBefore);
   LayoutText();
@@ -283,6 +320,10 @@ bool CVelmarView::OpenDocumentFile(const QString& path) {
   }
   if (doc) doc->OnFileOpened(path, replaces);
   return true;
+}
+
+void CVelmarView::ShowStatus(const QString& text) {
+  if (auto* frame = qobject_cast<QMainWindow*>(window())) frame->statusBar()->showMessage(text);
 }
 
 void CVelmarView::NoteSourceChange(std::size_t sizeBefore) {
@@ -367,8 +408,21 @@ void CVelmarView::PasteConverted(const qorvel::Codec& codec) {
   // The whole block in one chunk: the converter stops at its NUL, and a
   // block without one is finished as a text that ends there.
   const std::unique_ptr<qorvel::StreamConverter> converter = codec.make();
-  converter->Feed(*block, g_strSource);
+  const bool ended = !converter->Feed(*block, g_strSource);
   converter->Finish(g_strSource);
+  // Nothing lost without a word: what the code dropped and where the text
+  // ended, if more than the block's terminating NULs came after it.
+  QStringList lost;
+  const qorvel::Drops& drops = converter->Dropped();
+  if (drops.count > 0)
+    lost << QStringLiteral("有 %1 个字节无法转换，已略去（第一个在粘贴文本的%2）")
+                .arg(drops.count)
+                .arg(Place(*block, drops.first[0]));
+  const std::uint64_t nul = converter->Consumed() - 1;
+  if (ended && qorvel::EndsEarly(std::string_view(*block).substr(static_cast<std::size_t>(nul) + 1)))
+    lost << QStringLiteral("粘贴文本在%1的 NUL 处结束，%2未转换")
+                .arg(Place(*block, nul), BytesAfter(block->size() - nul - 1));
+  if (!lost.isEmpty()) ShowStatus(lost.join(QStringLiteral("；")) + QStringLiteral("。"));
   NoteSourceChange(sizeBefore);
   LayoutText();
   Invalidate();

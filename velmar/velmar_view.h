@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,10 +38,18 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   void OnContextMenu(QWidget* pWnd, QPoint point) override;
   bool OnCmdMsg(int id, bool execute) override;
 
+  // Where a file's text stopped short: the 0x00 or 0xFF byte that ended it,
+  // with more than NULs after it.
+  struct TextEnd {
+    std::uint64_t offset = 0;
+    unsigned char byte = 0;
+    std::optional<std::uint64_t> after;  // bytes after it, when the file's size is known
+  };
   // Appends the text of the file `path` to g_strSource: its bytes up to its
-  // end or its first 0x00 or 0xFF byte. False, with the source text
-  // unchanged, when the file cannot be read.
-  static bool AppendTextFile(const QString& path);
+  // end or its first 0x00 or 0xFF byte (where that ended it early, `end`
+  // says so). False, with the source text unchanged, when the file cannot
+  // be read.
+  static bool AppendTextFile(const QString& path, std::optional<TextEnd>* end = nullptr);
   // AppendTextFile, then lay out and redraw; a file that cannot be read is
   // reported ("打开文件错!!!") and the text stays as it was.
   bool OpenTextFile(const QString& path);
@@ -87,6 +96,8 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   // Appends the clipboard block converted by `codec` (a paste code, which
   // ends the text at the block's first NUL) to the source text.
   void PasteConverted(const qorvel::Codec& codec);
+  // Says `text` in the frame's status bar until the next command.
+  void ShowStatus(const QString& text);
   // Marks the document changed when the source text is no longer
   // `sizeBefore` bytes long (commands only append to it or empty it).
   void NoteSourceChange(std::size_t sizeBefore);

@@ -224,6 +224,37 @@ class VelmarTest : public QObject {
     QVERIFY(m_ui->m_messages.empty());
   }
 
+  // What a paste dropped, and where an open or a paste ended early, is said
+  // in the status bar until the next command; nothing otherwise, and never
+  // a message box.
+  void dropsAndEarlyEndsAreSaidInTheStatusBar() {
+    CVelmarApp app;
+    QVERIFY(app.InitInstance({}, false));
+    CMainFrame* frame = app.GetMainWnd();
+    const auto status = [&] { return frame->GetStatusPaneTexts().at(0); };
+    SetClipboardText("\xF8\xA2\r\nA\xF9\xD1");  // on line 2 a unit whose output is nothing
+    frame->OnCommand(ID_PASTE_MENGKELI);
+    QCOMPARE(status(), Utf8("有 2 个字节无法转换，已略去（第一个在粘贴文本的第 2 行（第 5 字节））。"));
+    frame->OnCommand(ID_RELAYOUT);
+    QCOMPARE(status(), Utf8("就绪"));
+    SetClipboardBlock(std::string_view("\xF8\xA2\0\0\0", 5));  // a block's terminator and padding
+    frame->OnCommand(ID_PASTE_MENGKELI);
+    QCOMPARE(status(), Utf8("就绪"));
+    SetClipboardBlock(std::string_view("A\nB\0CD\0", 6));
+    frame->OnCommand(ID_PASTE_MENGKELI);
+    QCOMPARE(status(), Utf8("粘贴文本在第 2 行（第 3 字节）的 NUL 处结束，其后 2 个字节未转换。"));
+
+    WriteFile(Path("ff.txt"), "AB\r\nCD\xFF" + std::string(100, 'x'));
+    WriteFile(Path("padded.txt"), "EF\0\0\0"s);
+    m_ui->m_openAnswers.push_back(Path("ff.txt"));
+    frame->OnCommand(ID_FILE_OPEN);
+    QCOMPARE(status(), Utf8("文件在第 2 行（第 6 字节）的 0xFF 字节处结束，其后 100 个字节未读入"));
+    m_ui->m_openAnswers.push_back(Path("padded.txt"));
+    frame->OnCommand(ID_FILE_OPEN);
+    QCOMPARE(status(), Utf8("就绪"));
+    QVERIFY(m_ui->m_messages.empty());
+  }
+
   void openFailureIsReportedAndTheProgramGoesOn() {
     CVelmarView view;
     g_strSource = "kept";
