@@ -22,6 +22,8 @@ var QvCore = (function () {
   var ENDED = 2;
   var ERROR_UNKNOWN_CODE = -1;
   var ERROR_NO_MEMORY = -3;
+  var KEEP = 1;                 // QORVEL_KEEP
+  var DROPPED_OFFSETS = 5;      // QORVEL_DROPPED_OFFSETS
 
   function checkBytes(bytes) {
     if (!(bytes instanceof Uint8Array)) throw new TypeError('a Uint8Array is expected');
@@ -46,6 +48,9 @@ var QvCore = (function () {
     // 32 bits in wasm32), read back right after the call.
     var results = alloc(8);
     function result(k) { return new DataView(x.memory.buffer).getUint32(results + 4 * k, true); }
+    // Where the uint64_t offsets of a converter's losses are written.
+    var offsets = alloc(8 * DROPPED_OFFSETS);
+    function offset(k) { return Number(new DataView(x.memory.buffer).getBigUint64(offsets + 8 * k, true)); }
 
     function failure(status, name) {
       var message = cString(x.qorvel_status_message(status));
@@ -69,14 +74,15 @@ var QvCore = (function () {
     // One streaming run. feed() and finish() hand the bytes that are ready
     // to `sink` as a view into the module's memory, valid only during the
     // call; feed() returns whether more input is wanted (false once the
-    // input has ended at a NUL byte).
-    function Conversion(name) {
+    // input has ended at a NUL byte). options.keep: keep the text of another
+    // script that the code would drop (QORVEL_KEEP).
+    function Conversion(name, options) {
       var code = codeName(name);
       this.handle = 0;
       this.input = 0;
       this.capacity = 0;
       this.out = alloc(OUT_SIZE);
-      var status = x.qorvel_open(code, results);
+      var status = x.qorvel_open_with(code, options && options.keep ? KEEP : 0, results);
       if (status < 0) {
         x.free(this.out);
         throw failure(status, name);
@@ -116,6 +122,16 @@ var QvCore = (function () {
     // Bytes of input taken, up to and including an ending NUL byte (a
     // uint64_t, which comes as a BigInt).
     Conversion.prototype.consumed = function () { return Number(x.qorvel_consumed(this.handle)); };
+    // What the run lost, once finish() is over: how many bytes its code
+    // wrote nothing for, the offsets of the first of them, and the offset of
+    // the NUL byte that ended the text (null if none did).
+    Conversion.prototype.losses = function () {
+      var n = x.qorvel_dropped_offsets(this.handle, offsets, DROPPED_OFFSETS);
+      var first = [];
+      for (var k = 0; k < n; k++) first.push(offset(k));
+      var ended = x.qorvel_ended_at(this.handle, offsets) ? offset(0) : null;
+      return { dropped: Number(x.qorvel_dropped(this.handle)), offsets: first, endedAt: ended };
+    };
     Conversion.prototype.close = function () {
       if (this.input) x.free(this.input);
       x.free(this.out);
@@ -146,7 +162,29 @@ var QvCore = (function () {
       codes: function () {
         return codes.map(function (c) { return { name: c.name, description: c.description }; });
       },
-      open: function (name) { return new Conversion(name); },
+      open: function (name, options) { return new Conversion(name, options); },
+      // The bytes of convert(), or of `qorvel convert --keep` under
+      // options.keep, with the run's losses(): {bytes, dropped, offsets,
+      // endedAt}.
+      convertNoting: function (name, bytes, options) {
+        checkBytes(bytes);
+        var run = new Conversion(name, options), parts = [], size = 0;
+        var sink = function (view) { parts.push(view.slice()); size += view.length; };
+        try {
+          for (var at = 0, more = true; more && at < bytes.length; at += SLICE)
+            more = run.feed(bytes.subarray(at, at + SLICE), sink);
+          run.finish(sink);
+          var losses = run.losses();
+        } catch (err) {
+          // After a trap the module's memory is not to be touched again.
+          if (!(err instanceof WebAssembly.RuntimeError)) run.close();
+          throw err;
+        }
+        run.close();
+        losses.bytes = new Uint8Array(size);
+        for (var k = 0, to = 0; k < parts.length; to += parts[k].length, k++) losses.bytes.set(parts[k], to);
+        return losses;
+      },
       // Exactly the bytes `qorvel convert --from NAME` writes for `bytes`.
       convert: function (name, bytes) {
         checkBytes(bytes);

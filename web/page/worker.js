@@ -8,18 +8,22 @@
 // download.
 //
 // Messages in:  {type: 'init', wasm}                  the module's bytes
-//               {type: 'convert', id, file, code, folder?, name?}
+//               {type: 'convert', id, file, code, keep, folder?, name?}
 //               {type: 'cancel', id}
 // Messages out: {id, type: 'progress', done, total}   a few times a second
 //               {id, type: 'saving'}                  the input is done; the
 //                                                     result is being kept
-//               {id, type: 'done', blob?, consumed, endedAtNul}
+//               {id, type: 'done', blob?, loss}
 //               {id, type: 'error', reason: 'read' | 'convert' | 'write', detail, left}
 //               {id, type: 'cancelled', left}
 // `left` says what a failed or cancelled job left in its folder under its
 // name: 'removed' (the file it had begun is gone), 'unchanged' (a file of
 // that name was there before and keeps its bytes), 'partial' (a begun file
 // that could not be removed), or null (no folder).
+// `loss` says what the conversion lost: {dropped, offsets, endedAt, after},
+// the count and first offsets of the bytes dropped, and the offset of the
+// NUL byte that ended the text early with the bytes after it, or endedAt
+// null.
 'use strict';
 
 var PROGRESS_EVERY_MS = 50;
@@ -54,6 +58,11 @@ function Failure(reason, cause) {
   this.detail = (cause && (cause.name || cause.message)) || String(cause);
 }
 function Cancelled() {}
+
+function onlyNuls(bytes) {
+  for (var i = 0; i < bytes.length; i++) if (bytes[i] !== 0) return false;
+  return true;
+}
 
 // A file's bytes, read ahead by the browser while a slice converts, into
 // one buffer of QvCore.SLICE bytes used over and over where the browser
@@ -217,11 +226,13 @@ async function convert(job) {
   var check = function () { if (cancelled[job.id]) throw new Cancelled(); };
   try {
     var qv = await core();
-    run = qv.open(job.code);
+    run = qv.open(job.code, { keep: job.keep });
     if (job.folder) await out.open();
     check();
     var sink = function (view) { out.add(view); };
     var total = job.file.size, done = 0, more = true, shown = 0;
+    var chunkAt = 0;  // the file offset of the chunk in hand
+    var early = false;
     // A file's stream reads far faster than slices of the file read one by
     // one.
     input = new Input(job.file);
@@ -234,6 +245,7 @@ async function convert(job) {
       for (var at = 0; more && at < chunk.length; at += QvCore.SLICE) {
         var slice = chunk.subarray(at, at + QvCore.SLICE);
         more = run.feed(slice, sink);
+        if (!more) early = !onlyNuls(chunk.subarray(run.consumed() - chunkAt));
         var waiting = out.drain();
         if (waiting) {
           await waiting;
@@ -246,12 +258,24 @@ async function convert(job) {
           postMessage({ id: job.id, type: 'progress', done: done, total: total });
         }
       }
+      chunkAt += chunk.length;
     }
-    if (!more) input.cancel();  // the text ended at a NUL byte
+    // A NUL byte that ended the text ended it early unless NULs alone follow
+    // it (a clipboard's padding): the file is read on while they do.
+    while (!more && !early) {
+      var rest = await input.read();
+      check();
+      if (!rest) break;
+      early = !onlyNuls(rest);
+    }
+    if (!more) input.cancel();
     run.finish(sink);
+    var loss = run.losses();
+    if (early) loss.after = total - run.consumed();
+    else loss.endedAt = null;
     postMessage({ id: job.id, type: 'saving' });
     var result = await out.finish();
-    postMessage({ id: job.id, type: 'done', blob: result.blob, consumed: run.consumed(), endedAtNul: !more });
+    postMessage({ id: job.id, type: 'done', blob: result.blob, loss: loss });
   } catch (err) {
     if (input) input.cancel();
     // A trap leaves the module's memory in an unknown state: start afresh.

@@ -12,6 +12,10 @@
 //     one that cannot be read, one that a NUL byte ends; the keyboard
 //     reaches every control; no request leaves the page. A screenshot of
 //     the view is left for a look;
+//   - what a conversion lost: the bytes a code dropped and a NUL that
+//     ended the text early, named on the job's line and under the paste
+//     box as qorvel names them; "keep other text" converts both as
+//     `qorvel convert --keep`. A screenshot of the job list is left;
 //   - a trap in the module whose fresh instance then fails to load: the
 //     status says so, and the next change loads one and converts;
 //   - the job list: an ended job removed, the ended ones cleared while
@@ -23,6 +27,7 @@
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
+const { spawnSync } = require('node:child_process');
 const { run, all, randomSource, launch, downloader, b64, unb64 } = require('./common.cjs');
 
 const [pagePath, qorvelPath, referencePath, samplesDir, workDir] = process.argv.slice(2).map((p) => path.resolve(p));
@@ -324,8 +329,8 @@ async function step(name, fn) {
       await chooser.accept([file]);
       await page.waitForFunction(() => document.querySelectorAll('#jobs li.done, #jobs li.failed').length === 4,
         { timeout: 120000 });
-      const stateText = await page.$eval('#jobs li:nth-child(4) .state', (e) => e.textContent);
-      assert.ok(stateText.includes(`第 ${before.length} 字节是NUL字节`), stateText);
+      const lossText = await page.$eval('#jobs li:nth-child(4) .loss', (e) => e.textContent);
+      assert.ok(lossText.includes(`第 ${before.length} 字节的 NUL 处结束，其后 ${samples.wordfont.length} 个字节`), lossText);
       const got = await download(() => page.click('#jobs li:nth-child(4) a'));
       const want = await run(qorvelPath, ['convert', '--quiet', '--from', 'wordfont', file], '');
       assert.ok(want.length > 2 * (1 << 20));
@@ -333,15 +338,119 @@ async function step(name, fn) {
       assert.ok(got.bytes.equals(want), 'nul_wordfont_qv.txt differs from qorvel');
     });
 
+    await step('losses: dropped bytes and an early end are named on the job line and under the paste box as qorvel names them; keep keeps the Chinese', async () => {
+      // What qorvel says on standard error about a file: {dropped, offsets,
+      // endedAt, after}, and its output.
+      const cli = (file, code, keep) => {
+        const r = spawnSync(qorvelPath, ['convert', '--from', code, ...(keep ? ['--keep'] : []), file]);
+        assert.equal(r.status, 0, String(r.stderr));
+        const err = String(r.stderr);
+        const d = /: (\d+) bytes? dropped .*(?:at offset|first at offsets) ([\d, ]+)$/m.exec(err);
+        const e = /ends at the NUL byte at offset (\d+); (\d+) bytes? after it/.exec(err);
+        return { dropped: d ? Number(d[1]) : 0, offsets: d ? d[2].split(', ').map(Number) : [],
+          endedAt: e ? Number(e[1]) : null, after: e ? Number(e[2]) : null, out: r.stdout };
+      };
+      // The same read back from the page's words.
+      const told = (text) => {
+        const d = /有 (\d+) 个字节无法转换，已略去（(?:前 (\d+) 个)?在第 ([\d、]+) 字节）/.exec(text);
+        const e = /文本在第 (\d+) 字节的 NUL 处结束，其后 (\d+) 个字节未转换/.exec(text);
+        if (d && d[2]) assert.equal(Number(d[2]), d[3].split('、').length, text);
+        return { dropped: d ? Number(d[1]) : 0, offsets: d ? d[3].split('、').map(Number) : [],
+          endedAt: e ? Number(e[1]) : null, after: e ? Number(e[2]) : null };
+      };
+      const chinese = Buffer.from('\xd6\xd0\xb9\xfa\xc8\xcb', 'latin1');  // 中国人 in GBK
+      // Chinese and control bytes, which the Mengkeli code drops, among its
+      // units, and a NUL with text after it.
+      const input = Buffer.concat([Buffer.from('\x01', 'latin1'), chinese,
+        Buffer.from('\xf8\xa2\xf8\xa3 \xf8\xa4\x02\r\n\x1b\xf8\xa6\xf8\xa7\r\n', 'latin1'), chinese,
+        Buffer.from('\x00more \xf8\xa5 text', 'latin1')]);
+      const file = path.join(workDir, 'lost_mengkeli.txt');
+      fs.writeFileSync(file, input);
+      const plain = cli(file, 'mengkeli', false), kept = cli(file, 'mengkeli', true);
+      assert.ok(plain.dropped > 5 && plain.endedAt !== null && kept.dropped < plain.dropped, JSON.stringify([plain, kept]));
+      assert.ok(kept.out.includes(chinese) && !plain.out.includes(chinese));
+
+      const convertFile = async (keep) => {
+        const n = await page.$$eval('#jobs li', (lis) => lis.length);
+        await page.$eval('#keep', (e, on) => { if (e.checked !== on) e.click(); }, keep);
+        await page.select('#file-code', 'mengkeli');
+        const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#choose-files')]);
+        await chooser.accept([file]);
+        await page.waitForFunction((k) => document.querySelectorAll('#jobs li.done, #jobs li.failed').length === k,
+          { timeout: 60000 }, n + 1);
+        const loss = await page.$eval(`#jobs li:nth-child(${n + 1})`, (li) => li.querySelector('.loss') && li.querySelector('.loss').textContent);
+        const got = await download(() => page.click(`#jobs li:nth-child(${n + 1}) a`));
+        return { loss, bytes: got.bytes };
+      };
+      const without = await convertFile(false);
+      assert.ok(without.loss, 'the job line says nothing of what was lost');
+      const { out: plainOut, ...plainLoss } = plain;
+      assert.deepEqual(told(without.loss), plainLoss, without.loss);
+      assert.ok(without.bytes.equals(plainOut));
+      const withKeep = await convertFile(true);
+      const { out: keptOut, ...keptLoss } = kept;
+      assert.deepEqual(told(withKeep.loss || ''), keptLoss, withKeep.loss);
+      assert.ok(withKeep.bytes.equals(keptOut), 'kept output differs from qorvel convert --keep');
+      await (await page.$('#file-title')).evaluate((e) => e.scrollIntoView());
+      await page.screenshot({ path: path.join(workDir, 'losses.png') });
+      console.log(`web: screenshot ${path.join(workDir, 'losses.png')}`);
+
+      // Nothing lost, nothing said; a NUL at the end ends nothing early.
+      const whole = path.join(workDir, 'whole_mengkeli.txt');
+      fs.writeFileSync(whole, Buffer.from('\xf8\xa2\xf8\xa3 \xf8\xa4\r\n\xf8\xa4\xf8\xa3\r\n\x00\x00', 'latin1'));
+      assert.equal(String(spawnSync(qorvelPath, ['convert', '--from', 'mengkeli', whole]).stderr), '');
+      await page.$eval('#keep', (e) => { if (e.checked) e.click(); });
+      const [chooser] = await Promise.all([page.waitForFileChooser(), page.click('#choose-files')]);
+      const n = await page.$$eval('#jobs li', (lis) => lis.length);
+      await chooser.accept([whole]);
+      await page.waitForFunction((k) => document.querySelectorAll('#jobs li.done, #jobs li.failed').length === k,
+        { timeout: 60000 }, n + 1);
+      assert.equal(await page.$eval(`#jobs li:nth-child(${n + 1})`, (li) => li.querySelector('.loss')), null);
+
+      // The paste box: the same text as a clipboard holds it (LF line
+      // ends, which the box gives the converters as CR LF).
+      const [text] = await icuDecode([input]);
+      const pasteFile = path.join(workDir, 'lost_paste.txt');
+      fs.writeFileSync(pasteFile, (await icuEncode([text]))[0]);
+      const pastePlain = cli(pasteFile, 'mengkeli', false), pasteKept = cli(pasteFile, 'mengkeli', true);
+      const note = () => page.$eval('#loss-note', (e) => (e.hidden ? '' : e.textContent));
+      const setBox = (t) => page.$eval('#source', (e, v) => {
+        document.getElementById('status').textContent = '';
+        e.value = v;
+        e.dispatchEvent(new Event('input'));
+      }, t);
+      await page.select('#code', 'mengkeli');
+      await setBox(lf(text));
+      await settled();
+      const { out: pasteOut, ...pasteLoss } = pastePlain;
+      assert.deepEqual(told(await note()), pasteLoss, await note());
+      await page.evaluate(() => window.scrollTo(0, 0));
+      await page.screenshot({ path: path.join(workDir, 'paste_losses.png'), clip: { x: 0, y: 0, width: 1100, height: 420 } });
+      console.log(`web: screenshot ${path.join(workDir, 'paste_losses.png')}`);
+      let saved = await download(() => page.click('#save'));
+      assert.ok(saved.bytes.equals(pasteOut));
+      await page.evaluate(() => { document.getElementById('status').textContent = ''; });
+      await page.click('#keep');
+      await settled();
+      const { out: pasteKeptOut, ...pasteKeptLoss } = pasteKept;
+      assert.deepEqual(told(await note()), pasteKeptLoss, await note());
+      saved = await download(() => page.click('#save'));
+      assert.ok(saved.bytes.equals(pasteKeptOut) && saved.bytes.includes(chinese), 'kept paste differs from qorvel convert --keep');
+      await page.click('#keep');
+      await setBox('\uE235\uE236 AB\n');
+      await settled();
+      assert.equal(await note(), '');
+    });
+
     await step('the keyboard reaches every control', async () => {
-      await page.focus('#code');
+      await page.focus('#keep');
       const reached = new Set();
       for (let k = 0; k < 40; k++) {
         reached.add(await page.evaluate(() => document.activeElement.id || document.activeElement.textContent));
         await page.keyboard.press('Tab');
       }
       const folderShown = await page.$eval('#folder-row', (e) => !e.hidden);
-      for (const id of ['code', 'line-height', 'face', 'size', 'open', 'new', 'print-view', 'source', 'copy-web',
+      for (const id of ['keep', 'code', 'line-height', 'face', 'size', 'open', 'new', 'print-view', 'source', 'copy-web',
         'copy-wrapped', 'save', 'view', 'file-code', 'choose-files', 'clear-finished',
         ...(folderShown ? ['choose-folder'] : []), '下载 big_mengkeli_qv.txt', '移除'])
         assert.ok(reached.has(id), `Tab does not reach ${id}`);

@@ -42,7 +42,7 @@ function button(text, className, label) {
 // has one: the converted bytes stay in memory until it is revoked.
 function newJob(file, output) {
   const job = {
-    id: state.nextJob++, name: file.name, output, folder: state.folder,
+    id: state.nextJob++, name: file.name, output, folder: state.folder, keep: $('keep').checked,
     ended: false, url: null,
     item: document.createElement('li'),
     bar: document.createElement('progress'),
@@ -73,7 +73,8 @@ function addFiles(files) {
     const job = newJob(file, outputName(file.name));
     $('jobs').appendChild(job.item);
     state.jobs.set(job.id, job);
-    state.worker.postMessage({ type: 'convert', id: job.id, file, code, folder: job.folder, name: job.output });
+    state.worker.postMessage({ type: 'convert', id: job.id, file, code, keep: job.keep, folder: job.folder,
+      name: job.output });
   }
 }
 
@@ -114,7 +115,7 @@ function endJob(job, m) {
   } else {
     job.bar.value = job.bar.max;
     job.item.classList.add('done');
-    job.status.textContent = m.endedAtNul ? TEXT.endedAtNul(m.consumed - 1) : TEXT.finished;
+    job.status.textContent = job.keep ? TEXT.finishedKeeping : TEXT.finished;
     if (job.folder) {
       job.status.textContent += ' ' + TEXT.written(job.folder.name, job.output);
     } else {
@@ -129,6 +130,15 @@ function endJob(job, m) {
   const remove = button(TEXT.remove, 'remove', TEXT.removeLabel(job.name));
   remove.addEventListener('click', () => removeJob(job));
   job.item.append(' ', remove);
+  if (m.type === 'done') {
+    const notes = lossNotes(m.loss);
+    if (notes.length) {
+      const loss = document.createElement('div');
+      loss.className = 'loss';
+      loss.textContent = notes.join('\n');
+      job.item.append(loss);
+    }
+  }
   showClear();
 }
 

@@ -23,7 +23,7 @@ async function readText(file, code) {
     throw new OpenError();
   }
   try {
-    if (code !== QORVEL_TEXT) run = need().open(code);
+    if (code !== QORVEL_TEXT) run = need().open(code, { keep: $('keep').checked });
     for (;;) {
       let chunk;
       try {
@@ -77,7 +77,7 @@ async function openFile(file) {
   let text;
   try {
     text = await readText(file, $('code').value);
-    state.opened = join([state.opened, convertBox($('code').value), text.bytes]);
+    state.opened = join([state.opened, convertBox($('code').value).bytes, text.bytes]);
   } catch (err) {
     return say(err instanceof OpenError ? TEXT.openError(file.name) : TEXT.failed + ' ' + err);
   }

@@ -60,6 +60,12 @@ const qorvel = {
   toBytes: QvCp936.toBytes,
   toText: QvCp936.toText,
 };
+// The page's own conversions, which say what they lost (core.js
+// convertNoting); window.qorvel.convert gives the bytes alone.
+function convertNoting(name, bytes, keep) {
+  return guarded((c) => c.convertNoting(name, bytes, { keep }));
+}
+
 // The module is kept only once its first instance is in: until then there
 // is nothing to reload.
 qorvel.ready = WebAssembly.compile(wasmBytes)

@@ -43,7 +43,7 @@ const TEXT = {
   saving: '正在保存...',
   writing: '正在完成写入...',
   finished: '转换结束',
-  endedAtNul: (offset) => '转换结束：第 ' + offset + ' 字节是NUL字节，文本到那里结束，后面的内容没有转换。',
+  finishedKeeping: '转换结束（保留了其他文字）',
   written: (folder, name) => '已写入“' + folder + '/' + name + '”。',
   readError: '读文件错误：无法读取这个文件，转换没有完成。',
   convertError: '转换失败：内存不足或内部错误，转换没有完成。',
@@ -67,4 +67,19 @@ const TEXT = {
   remove: '移除',
   removeLabel: (name) => '移除 ' + name,
   download: (name) => '下载 ' + name,
+  // What a conversion lost (lossNotes).
+  dropped: (count, offsets) => '有 ' + count + ' 个字节无法转换，已略去' + (!offsets.length ? ''
+    : '（' + (offsets.length < count ? '前 ' + offsets.length + ' 个' : '') + '在第 ' + offsets.join('、') + ' 字节）') + '。',
+  endedEarly: (offset, after) => '文本在第 ' + offset + ' 字节的 NUL 处结束，其后 ' + after + ' 个字节未转换。',
+  pasteLost: '粘贴的文本：',
 };
+
+// What a conversion lost, a sentence for each kind of loss, none when
+// nothing was lost. `loss`: {dropped, offsets, endedAt, after}, endedAt
+// null unless a NUL byte ended the text with more than NULs after it.
+function lossNotes(loss) {
+  const notes = [];
+  if (loss.dropped > 0) notes.push(TEXT.dropped(loss.dropped, loss.offsets));
+  if (loss.endedAt !== null) notes.push(TEXT.endedEarly(loss.endedAt, loss.after));
+  return notes;
+}

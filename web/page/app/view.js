@@ -36,16 +36,30 @@ function count(bytes, byte) {
   return n;
 }
 
-// The paste box's text as the chosen code makes it Qorvel text.
+// The paste box's text as the chosen code makes it Qorvel text, and what
+// that lost (lossNotes), offsets counted in the box's bytes.
 function convertBox(code) {
   const text = $('source').value;
-  if (!text) return EMPTY;
+  if (!text) return { bytes: EMPTY, dropped: 0, offsets: [], endedAt: null };
   // The paste box holds the text with LF line ends; the clipboard of the
   // desktop hands the converters CR LF.
   const bytes = QvCp936.toBytes(text.replace(/\r?\n/g, '\r\n'));
-  if (code !== QORVEL_TEXT) return qorvel.convert(code, bytes);
-  const nul = bytes.indexOf(0);  // the clipboard text ends at its first NUL
-  return nul < 0 ? bytes : bytes.slice(0, nul);
+  let result;
+  if (code !== QORVEL_TEXT) {
+    result = convertNoting(code, bytes, $('keep').checked);
+  } else {
+    const nul = bytes.indexOf(0);  // the clipboard text ends at its first NUL
+    result = { bytes: nul < 0 ? bytes : bytes.slice(0, nul), dropped: 0, offsets: [], endedAt: nul < 0 ? null : nul };
+  }
+  // NULs alone after the one that ended the text lose nothing.
+  if (result.endedAt !== null && bytes.subarray(result.endedAt + 1).every((b) => b === 0)) result.endedAt = null;
+  if (result.endedAt !== null) result.after = bytes.length - result.endedAt - 1;
+  return result;
+}
+
+function showLoss(notes) {
+  $('loss-note').hidden = !notes.length;
+  $('loss-note').textContent = notes.length ? TEXT.pasteLost + notes.join('\n') : '';
 }
 
 function update(note) {
@@ -59,14 +73,19 @@ function update(note) {
   const height = lineHeight();
   $('line-height').setAttribute('aria-invalid', height === null ? 'true' : 'false');
   if (height === null) return say(TEXT.badLineHeight);
+  let notes;
   try {
-    const box = convertBox($('code').value);
+    const converted = convertBox($('code').value);
+    const box = converted.bytes;
+    notes = lossNotes(converted);
     state.converted = !state.opened.length ? box : !box.length ? state.opened : join([state.opened, box]);
     state.wrapped = qorvel.layout(state.converted, height, true);
     state.web = qorvel.layout(state.converted, height, false);
   } catch (err) {
+    showLoss([]);
     return say(TEXT.failed + ' ' + err);
   }
+  showLoss(notes);
   // Each line of the wrapped text is one column; the text ends in CR LF.
   $('columns').textContent = QvCp936.toText(state.wrapped).replace(/\r\n/g, '\n');
   $('opened-note').hidden = !state.opened.length;

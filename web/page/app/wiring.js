@@ -32,6 +32,7 @@ qorvel.ready.then(() => {
   $('source').addEventListener('input', schedule);
   $('line-height').addEventListener('input', schedule);
   $('code').addEventListener('change', schedule);
+  $('keep').addEventListener('change', schedule);
   update();
   document.body.classList.add('ready');
 }, () => {
