@@ -38,6 +38,7 @@ struct Run {
   std::string out;
   bool ended = false;
   std::uint64_t consumed = 0;
+  qorvel::Drops drops;
 };
 
 // The buffer each chunk is copied into, poisoned but for the chunk being
@@ -70,9 +71,10 @@ class ChunkBuffer {
 // bytes that are already there. With `halves`, chunks are up to 251 bytes
 // and those without a NUL are cut at a fresh start and taken by two
 // converters, as the conversion driver's two threads take them.
-void Feed(const qorvel::Codec& codec, std::string_view input, std::string_view cuts, bool halves, Run& run) {
+void Feed(const qorvel::Codec& codec, std::string_view input, std::string_view cuts, bool halves, bool keep,
+          Run& run) {
   static ChunkBuffer buffer;
-  const std::unique_ptr<qorvel::StreamConverter> conv = codec.make();
+  const std::unique_ptr<qorvel::StreamConverter> conv = codec.make({.keep = keep});
   run.out = "held";
   std::size_t at = 0, k = 0;
   bool more = true;
@@ -98,6 +100,15 @@ void Feed(const qorvel::Codec& codec, std::string_view input, std::string_view c
   run.out.erase(0, 4);
   run.ended = !more;
   run.consumed = conv->Consumed();
+  run.drops = conv->Dropped();
+}
+
+// The count and the first offsets of every dropped byte, as a converter keeps them.
+qorvel::Drops Kept(const qorvel::DroppedOffsets& offsets) {
+  qorvel::Drops d;
+  d.count = offsets.size();
+  for (std::size_t k = 0; k < d.Kept(); ++k) d.first[k] = offsets[k];
+  return d;
 }
 
 // The pieces each code's spelled inputs are made of, in registry order: its
@@ -125,10 +136,16 @@ void Spell(const std::vector<std::string>& pieces, std::string_view input, std::
 
 void Check(const qorvel::Codec& codec, std::string_view input, std::string_view cuts) {
   static Run whole, pieces, halves;
-  const qorvel::ReferenceResult want = qorvel::ReferenceRun(codec.name, input);
-  Feed(codec, input, {}, false, whole);
-  Feed(codec, input, cuts.empty() ? std::string_view("\x01") : cuts, false, pieces);
-  Feed(codec, input, cuts.empty() ? std::string_view("\xFF") : cuts, true, halves);
+  // Half the inputs under the keep rule.
+  const bool keep = !cuts.empty() && (static_cast<unsigned char>(cuts[0]) & 0x40) != 0;
+  const qorvel::ReferenceResult want = qorvel::ReferenceRun(codec.name, input, keep);
+  Feed(codec, input, {}, false, keep, whole);
+  Feed(codec, input, cuts.empty() ? std::string_view("\x01") : cuts, false, keep, pieces);
+  Feed(codec, input, cuts.empty() ? std::string_view("\xFF") : cuts, true, keep, halves);
+  const qorvel::Drops dropped = Kept(want.dropped);
+  FUZZ_CHECK(whole.drops == dropped);
+  FUZZ_CHECK(pieces.drops == dropped);
+  FUZZ_CHECK(halves.drops == dropped);
   FUZZ_CHECK(whole.out == want.out);
   FUZZ_CHECK(whole.ended == want.endedAtNul);
   FUZZ_CHECK(whole.consumed == want.consumed);
