@@ -41,6 +41,8 @@ struct ConvDialogProfile {
   std::vector<ConvFileFilter> inputFilters;
   const char* outputTitle;
   std::vector<ConvFileFilter> outputFilters;
+  const char* helpText;     // what "--help" prints
+  const char* versionText;  // what "--version" prints
 };
 
 // Icon 128 of the program, with both images.

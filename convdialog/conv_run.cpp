@@ -34,9 +34,6 @@ class CDialogProgress final : public qorvel::ProgressSink {
 
 }  // namespace
 
-CConversionRun::CConversionRun(CConvDialog& dlg, const QString& strInput, const QString& strOutput)
-    : m_dlg(dlg), m_inPath(qorvel::platform::FileNameBytes(strInput)), m_outPath(qorvel::platform::FileNameBytes(strOutput)) {}
-
 template <class Fn>
 bool CConversionRun::Step(std::string_view failText, Fn fn, std::string_view readFailText) {
   try {
@@ -57,15 +54,23 @@ bool CConversionRun::Step(std::string_view failText, Fn fn, std::string_view rea
   return false;
 }
 
-bool CConversionRun::RefuseSameFile() {
-  return Step(kConvMsgSameFile, [&] { qorvel::RefuseSameFile(m_inPath, m_outPath); });
-}
-
-bool CConversionRun::CountInput(std::string_view failText) {
-  return Step(failText, [&] {
-    const qorvel::InputFile in(m_inPath);
-    m_nInputSize = in.Size().value_or(0);
-  });
+bool CConversionRun::Start(std::string_view askInput, std::string_view askOutput, std::string_view openFailText) {
+  const QString strInput = m_dlg.GetDlgItemText(IDC_INPUT);
+  if (strInput.isEmpty()) {
+    m_dlg.ShowMessage(askInput);
+    return false;
+  }
+  const QString strOutput = m_dlg.GetDlgItemText(IDC_OUTPUT);
+  if (strOutput.isEmpty()) {
+    m_dlg.ShowMessage(askOutput);
+    return false;
+  }
+  m_inPath = qorvel::platform::FileNameBytes(strInput);
+  m_outPath = qorvel::platform::FileNameBytes(strOutput);
+  return Step(kConvMsgSameFile, [&] { qorvel::RefuseSameFile(m_inPath, m_outPath); }) && Step(openFailText, [&] {
+           const qorvel::InputFile in(m_inPath);
+           m_nInputSize = in.Size().value_or(0);
+         });
 }
 
 bool CConversionRun::OpenInput(std::string_view failText) {
