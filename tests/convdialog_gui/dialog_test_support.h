@@ -17,6 +17,7 @@
 #include <string>
 
 #include "convdialog/conv_dialog.h"
+#include "fileio/convert_file.h"
 #include "platform/test_ui.h"
 #include "tests/support/temp_files.h"
 
@@ -37,6 +38,34 @@ inline QStringList Messages(const TestUi& ui) {
   QStringList texts;
   for (const TestUi::Message& m : ui.m_messages) texts << m.text;
   return texts;
+}
+
+// The dialog `Dlg` after OnInitDialog, as on the screen, started with
+// `arguments` (the program first).
+template <class Dlg>
+struct ShownDialog {
+  explicit ShownDialog(QStringList arguments = {QStringLiteral("program")}) : dlg(std::move(arguments)) {
+    dlg.InitModal();
+    dlg.show();
+  }
+  struct Started : Dlg {
+    explicit Started(QStringList arguments) : m_arguments(std::move(arguments)) {}
+    QStringList GetProgramArguments() const override { return m_arguments; }
+    QStringList m_arguments;
+  } dlg;
+};
+
+// What the core (and so the qorvel command line) makes of the file
+// `input` with a fresh `Converter`.
+template <class Converter>
+std::string CoreOutput(const TempDir& dir, const std::string& input) {
+  Spit(dir / "core-in", input);
+  Converter converter;
+  qorvel::ConvertFile(dir / "core-in", dir / "core-out", converter, nullptr);
+  const std::string out = Slurp(dir / "core-out");
+  std::filesystem::remove(dir / "core-in");
+  std::filesystem::remove(dir / "core-out");
+  return out;
 }
 
 // Fills the two edits and presses Enter in the output edit.

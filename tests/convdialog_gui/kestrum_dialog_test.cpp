@@ -11,7 +11,6 @@
 
 #include "convdialog/conv_messages.h"
 #include "dialog_test_support.h"
-#include "fileio/convert_file.h"
 #include "codec/hasi.h"
 #include "kestrum/kestrum_dlg.h"
 #include "kestrum/kestrum_progress.h"
@@ -41,32 +40,11 @@ std::string HasiText(std::size_t size, unsigned seed) {
   return s;
 }
 
-struct CoreResult {
-  std::string output;
-};
+using Shown = ShownDialog<CKestrumDlg>;
 
-CoreResult CoreConvert(const TempDir& dir, const std::string& input) {
-  Spit(dir / "core-in", input);
-  qorvel::HasiConverter converter;
-  qorvel::ConvertFile(dir / "core-in", dir / "core-out", converter, nullptr);
-  CoreResult result{Slurp(dir / "core-out")};
-  std::filesystem::remove(dir / "core-in");
-  std::filesystem::remove(dir / "core-out");
-  return result;
+std::string CoreOutput(const TempDir& dir, const std::string& input) {
+  return convtest::CoreOutput<qorvel::HasiConverter>(dir, input);
 }
-
-// The dialog after OnInitDialog, as on the screen, started with `arguments`.
-struct ShownDialog {
-  explicit ShownDialog(QStringList arguments = {QStringLiteral("kestrum")}) : dlg(std::move(arguments)) {
-    dlg.InitModal();
-    dlg.show();
-  }
-  struct Dlg : CKestrumDlg {
-    explicit Dlg(QStringList arguments) : m_arguments(std::move(arguments)) {}
-    QStringList GetProgramArguments() const override { return m_arguments; }
-    QStringList m_arguments;
-  } dlg;
-};
 
 }  // namespace
 
@@ -75,7 +53,7 @@ class KestrumDialogTest : public QObject {
 
  private slots:
   void dialogHasItsControlsInPlace() {
-    ShownDialog shown;
+    Shown shown;
     CKestrumDlg& dlg = shown.dlg;
     QCOMPARE(dlg.windowTitle(), QStringLiteral("哈斯代码转换为Qorvel蒙文2006国际代码代码"));
     QCOMPARE(dlg.GetDlgItemText(1), QStringLiteral("转换"));
@@ -99,16 +77,16 @@ class KestrumDialogTest : public QObject {
     TempDir dir;
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     CKestrumDlg& dlg = shown.dlg;
     const std::string input = HasiText(200 * 1024, 11);
     Spit(dir / "in.txt", input);
     QList<int> positions;
     connect(ProgressBar(dlg), &QProgressBar::valueChanged, this, [&](int value) { positions << value; });
     Convert(dlg, Q(dir / "in.txt"), Q(dir / "out.txt"));
-    const CoreResult core = CoreConvert(dir, input);
+    const std::string core = CoreOutput(dir, input);
     QCOMPARE(Messages(ui), QStringList{kFinished});
-    QCOMPARE(Slurp(dir / "out.txt"), core.output);
+    QCOMPARE(Slurp(dir / "out.txt"), core);
     // Range twice the reads of the counting pass; the bar follows the bytes
     // converted, never goes back, and is full at the end.
     QCOMPARE(dlg.GetProgressMax(), 2 * (input.size() + 1));
@@ -125,7 +103,7 @@ class KestrumDialogTest : public QObject {
       ui.m_messages.clear();
       QTest::keyClick(dlg.GetDlgItem(IDC_INPUT), Qt::Key_Return);
       QCOMPARE(Messages(ui), QStringList{kFinished});
-      QCOMPARE(Slurp(dir / "out.txt"), CoreConvert(dir, next).output);
+      QCOMPARE(Slurp(dir / "out.txt"), CoreOutput(dir, next));
     }
     QCOMPARE(ProgressBar(dlg)->maximum(), 2);
     QCOMPARE(ProgressBar(dlg)->value(), 2);
@@ -134,15 +112,15 @@ class KestrumDialogTest : public QObject {
   // Started as "kestrum FILE" (the desktop entry), then driven by keyboard.
   void commandLineFileAndKeyboardPath() {
     TempDir dir;
-    ShownDialog shown({QStringLiteral("kestrum"), QStringLiteral("/data/hasi text.txt")});
+    Shown shown({QStringLiteral("kestrum"), QStringLiteral("/data/hasi text.txt")});
     QCOMPARE(shown.dlg.GetDlgItemText(IDC_INPUT), QStringLiteral("/data/hasi text.txt"));
     QCOMPARE(shown.dlg.GetDlgItemText(IDC_OUTPUT), QString());  // no output name offered
     const std::string input = HasiText(150 * 1024, 14);
-    CheckKeyboardPath(shown.dlg, dir, input, CoreConvert(dir, input).output);
+    CheckKeyboardPath(shown.dlg, dir, input, CoreOutput(dir, input));
   }
 
   void progressBeyondTheControlsRangeIsScaled() {
-    ShownDialog shown;
+    Shown shown;
     CKestrumDlg& dlg = shown.dlg;
     const std::uint64_t max = KestrumProgressRange(std::uint64_t{5} << 40);
     QCOMPARE(max, (std::uint64_t{5} << 41) + 2);  // twice the reads, not cut to 32 bits
@@ -159,7 +137,7 @@ class KestrumDialogTest : public QObject {
     TempDir dir;
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     CKestrumDlg& dlg = shown.dlg;
     ProgressBar(dlg)->setRange(0, 77);
     Convert(dlg, QString(), Q(dir / "out.txt"));
@@ -197,7 +175,7 @@ class KestrumDialogTest : public QObject {
   void browseButtonsUseKestrumsFileDialogs() {
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     CKestrumDlg& dlg = shown.dlg;
     dlg.SetDlgItemText(IDC_OUTPUT, QStringLiteral("kept"));
     ui.m_openAnswers = {QStringLiteral("/data/hasi.txt")};
@@ -220,7 +198,7 @@ class KestrumDialogTest : public QObject {
   void aboutShowsKestrumsBox() {
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     ui.m_popupAnswers = {static_cast<int>(IDM_ABOUTBOX)};
     ui.m_dialogScripts.push_back([](qorvel::platform::CDialog& about) {
       QCOMPARE(about.windowTitle(), QStringLiteral("关于 北大方正华光6.0转换Qorvel蒙文程序"));

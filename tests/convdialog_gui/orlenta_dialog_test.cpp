@@ -9,7 +9,6 @@
 
 #include "convdialog/conv_messages.h"
 #include "dialog_test_support.h"
-#include "fileio/convert_file.h"
 #include "codec/mengkeli_file.h"
 #include "orlenta/orlenta_dlg.h"
 
@@ -44,29 +43,11 @@ std::string MengkeliText(std::size_t size, unsigned seed) {
   return s;
 }
 
-// What the core (and so the qorvel command line) makes of `input`.
-std::string CoreOutput(const TempDir& dir, const std::string& input) {
-  Spit(dir / "core-in", input);
-  qorvel::MengkeliFileConverter converter;
-  qorvel::ConvertFile(dir / "core-in", dir / "core-out", converter, nullptr);
-  const std::string out = Slurp(dir / "core-out");
-  std::filesystem::remove(dir / "core-in");
-  std::filesystem::remove(dir / "core-out");
-  return out;
-}
+using Shown = ShownDialog<COrlentaDlg>;
 
-// The dialog after OnInitDialog, as on the screen.
-struct ShownDialog {
-  explicit ShownDialog(QStringList arguments = {QStringLiteral("orlenta")}) : dlg(std::move(arguments)) {
-    dlg.InitModal();
-    dlg.show();
-  }
-  struct Dlg : COrlentaDlg {
-    explicit Dlg(QStringList arguments) : m_arguments(std::move(arguments)) {}
-    QStringList GetProgramArguments() const override { return m_arguments; }
-    QStringList m_arguments;
-  } dlg;
-};
+std::string CoreOutput(const TempDir& dir, const std::string& input) {
+  return convtest::CoreOutput<qorvel::MengkeliFileConverter>(dir, input);
+}
 
 }  // namespace
 
@@ -75,7 +56,7 @@ class OrlentaDialogTest : public QObject {
 
  private slots:
   void dialogHasItsControlsInPlace() {
-    ShownDialog shown;
+    Shown shown;
     COrlentaDlg& dlg = shown.dlg;
     QCOMPARE(dlg.windowTitle(), QStringLiteral("蒙科立蒙文代码转换为Qorvel蒙文2006代码"));
     QCOMPARE(dlg.GetDlgItemText(1), QStringLiteral("开始转换"));
@@ -108,7 +89,7 @@ class OrlentaDialogTest : public QObject {
     TempDir dir;
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     COrlentaDlg& dlg = shown.dlg;
     const std::string input = MengkeliText(300 * 1024, 7);
     Spit(dir / "in.txt", input);
@@ -148,7 +129,7 @@ class OrlentaDialogTest : public QObject {
 
   void keyboardPath() {
     TempDir dir;
-    ShownDialog shown;
+    Shown shown;
     // The NUL byte ends the reads short of the range; the bar still fills.
     const std::string input = MengkeliText(150 * 1024, 21) + '\0' + MengkeliText(1000, 22);
     CheckKeyboardPath(shown.dlg, dir, input, CoreOutput(dir, input));
@@ -158,7 +139,7 @@ class OrlentaDialogTest : public QObject {
     TempDir dir;
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     Convert(shown.dlg, QString(), Q(dir / "out.txt"));
     Convert(shown.dlg, Q(dir / "in.txt"), QString());
     QCOMPARE(Messages(ui), (QStringList{QStringLiteral("请输入蒙科立蒙文文件名(*.TXT)"),
@@ -171,7 +152,7 @@ class OrlentaDialogTest : public QObject {
     TempDir dir;
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     COrlentaDlg& dlg = shown.dlg;
     Spit(dir / "out.txt", "old");
 
@@ -202,7 +183,7 @@ class OrlentaDialogTest : public QObject {
     TempDir dir;
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     const std::string input = MengkeliText(2000, 3);
     Spit(dir / "in.txt", input);
     std::filesystem::create_symlink(dir / "in.txt", dir / "link.txt");
@@ -221,7 +202,7 @@ class OrlentaDialogTest : public QObject {
     TempDir dir;
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     COrlentaDlg& dlg = shown.dlg;
     Spit(dir / "in.txt", MengkeliText(3000, 4));
     Convert(dlg, Q(dir / "in.txt"), QStringLiteral("/dev/full"));
@@ -244,7 +225,7 @@ class OrlentaDialogTest : public QObject {
     if (!tiny.Mounted()) QSKIP("cannot mount a tmpfs here");
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     Spit(dir / "in.txt", MengkeliText(400 * 1024, 5));
     Spit(tiny / "out.txt", "precious");
     Convert(shown.dlg, Q(dir / "in.txt"), Q(tiny / "out.txt"));
@@ -258,7 +239,7 @@ class OrlentaDialogTest : public QObject {
   void browseButtonsFillTheEdits() {
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     COrlentaDlg& dlg = shown.dlg;
     ui.m_openAnswers = {QStringLiteral("C:\\a.txt"), QStringLiteral("/data/x"), std::nullopt};
     ui.m_saveAnswers = {QStringLiteral("/data/chosen.txt")};
@@ -290,14 +271,14 @@ class OrlentaDialogTest : public QObject {
   }
 
   void commandLineNamesTheInput() {
-    ShownDialog quoted({QStringLiteral("orlenta"), QStringLiteral(" \"/data/mk text.txt\"")});
+    Shown quoted({QStringLiteral("orlenta"), QStringLiteral(" \"/data/mk text.txt\"")});
     QCOMPARE(quoted.dlg.GetDlgItemText(IDC_INPUT), QStringLiteral("/data/mk text.txt"));
     QCOMPARE(quoted.dlg.GetDlgItemText(IDC_OUTPUT), QStringLiteral("/data/mk text_qv.txt"));
-    ShownDialog plain({QStringLiteral("orlenta"), QStringLiteral("a.txt")});
+    Shown plain({QStringLiteral("orlenta"), QStringLiteral("a.txt")});
     QCOMPARE(plain.dlg.GetDlgItemText(IDC_OUTPUT), QStringLiteral("a_qv.txt"));
     for (const QStringList& none : {QStringList{QStringLiteral("orlenta")},
                                     QStringList{QStringLiteral("orlenta"), QStringLiteral(" ")}}) {
-      ShownDialog shown(none);
+      Shown shown(none);
       QCOMPARE(shown.dlg.GetDlgItemText(IDC_INPUT), QString());
       QCOMPARE(shown.dlg.GetDlgItemText(IDC_OUTPUT), QString());
     }
@@ -306,7 +287,7 @@ class OrlentaDialogTest : public QObject {
   void aboutIsOnTheContextMenuAndF1() {
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     COrlentaDlg& dlg = shown.dlg;
     ui.m_popupAnswers = {static_cast<int>(IDM_ABOUTBOX)};
     ui.m_dialogScripts.push_back([](qorvel::platform::CDialog& about) {
@@ -335,19 +316,19 @@ class OrlentaDialogTest : public QObject {
   void escapeExitAndTheCloseBoxEndTheDialog() {
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog byEscape;
+    Shown byEscape;
     QTest::keyClick(byEscape.dlg.GetDlgItem(IDC_INPUT), Qt::Key_Escape);
     QVERIFY(byEscape.dlg.HasEnded());
     QCOMPARE(byEscape.dlg.GetResult(), IDCANCEL);
 
     // Enter on the focused exit button presses that button, not convert.
-    ShownDialog byExit;
+    Shown byExit;
     byExit.dlg.activateWindow();
     byExit.dlg.GetDlgItem(2)->setFocus();
     QTest::keyClick(byExit.dlg.GetDlgItem(2), Qt::Key_Return);
     QVERIFY(byExit.dlg.HasEnded());
 
-    ShownDialog byCloseBox;
+    Shown byCloseBox;
     byCloseBox.dlg.close();
     QVERIFY(byCloseBox.dlg.HasEnded());
     QVERIFY(ui.m_messages.empty());  // no conversion was tried

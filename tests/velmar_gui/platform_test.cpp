@@ -38,14 +38,6 @@ class CNumberDlg : public CDialog {
   std::int32_t m_nValue = 100;
 };
 
-std::string ClipboardBytes() {
-  std::size_t size = 0;
-  if (!GetClipboardTextSize(size)) return "<none>";
-  std::vector<char> buffer(size + 1);
-  GetClipboardText(buffer.data(), size + 1);
-  return std::string(buffer.data());
-}
-
 }  // namespace
 
 class PlatformTest : public QObject {

@@ -40,14 +40,6 @@ using namespace std::string_literals;
 
 namespace {
 
-std::string ClipboardBytes() {
-  std::size_t size = 0;
-  if (!GetClipboardTextSize(size)) return "<none>";
-  std::vector<char> buffer(size + 1);
-  GetClipboardText(buffer.data(), size + 1);
-  return std::string(buffer.data());
-}
-
 void WriteFile(const QString& path, const std::string& bytes) {
   QFile f(path);
   QVERIFY(f.open(QIODevice::WriteOnly));
