@@ -91,8 +91,6 @@ class CConvDialog : public qorvel::platform::CDialog {
   // Any other input is dropped, so no other command starts inside this one.
   void UpdateWindow();
 
-  const ConvDialogProfile& Profile() const { return m_profile; }
-
   qorvel::platform::CProgressCtrl m_progress;
   QIcon m_hIcon;
 

@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "convdialog/conv_run.h"
-#include "codec/mengkeli_word.h"
 #include "codec/registry.h"
 #include "orlenta/orlenta_texts.h"
 #include "orlenta/orlenta_icon.h"
@@ -80,16 +79,7 @@ void COrlentaDlg::OnBrowseInput() {
   if (const std::optional<QString> path = BrowseInput()) SetDlgItemText(IDC_OUTPUT, DefaultOutputName(*path));
 }
 
-void COrlentaDlg::ConvertWord(std::string strWord) {
-  qorvel::ConvertMengkeliWord(strWord, m_strOutput);
-  m_strWord.clear();
-}
-
 void COrlentaDlg::OnOK() {
-  // Each run starts from nothing.
-  m_strWord.clear();
-  m_strOutput.clear();
-
   CConversionRun run(*this);
   if (!run.Start(qorvel::kOrlentaMsgNoInputName, qorvel::kOrlentaMsgNoOutputName, qorvel::kOrlentaMsgOpenInputError))
     return;
@@ -113,7 +103,6 @@ void COrlentaDlg::OnOK() {
   }
   SetStatus(qorvel::kOrlentaStatusFinished);
   ShowMessage(qorvel::kOrlentaMsgFinished);
-  m_strOutput.clear();
 }
 
 void COrlentaDlg::SetStatus(std::string_view text) {

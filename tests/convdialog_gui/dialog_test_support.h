@@ -79,18 +79,6 @@ inline QProgressBar* ProgressBar(const CConvDialog& dlg) {
   return qobject_cast<QProgressBar*>(dlg.GetDlgItem(IDC_PROGRESS));
 }
 
-// The ids of the controls that Tab visits, from the first one on.
-inline QList<int> TabOrder(const CConvDialog& dlg) {
-  QList<int> ids;
-  QWidget* first = dlg.GetDlgItem(1);
-  QWidget* w = first;
-  do {
-    if (w->focusPolicy() & Qt::TabFocus) ids << w->objectName().mid(QStringLiteral("control").size()).toInt();
-    w = w->nextInFocusChain();
-  } while (w != first && ids.size() < 20);
-  return ids;
-}
-
 // Files other than the ones named: temporary files left behind.
 inline int FilesIn(const std::string& dir) {
   int n = 0;
