@@ -17,6 +17,7 @@
 //   if (!run.Convert(converter)) return;
 //   if (!run.Commit()) return;
 
+#include <QString>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -64,7 +65,7 @@ class CConversionRun {
   template <class Fn>
   bool Step(std::string_view failText, Fn fn, std::string_view readFailText = {});
   void Close();
-  void Fail(std::string_view firstLine, const char* reason);
+  void Fail(std::string_view firstLine, const QString& reason);
 
   CConvDialog& m_dlg;
   std::string m_inPath;

@@ -5,6 +5,8 @@
 
 #include <sys/mount.h>
 
+#include <cerrno>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -66,6 +68,14 @@ std::string CoreOutput(const TempDir& dir, const std::string& input) {
   std::filesystem::remove(dir / "core-in");
   std::filesystem::remove(dir / "core-out");
   return out;
+}
+
+// A failure's message as the user reads it: its first line, a blank line,
+// then the file and the system's reason (errno `err`) framed in Chinese by
+// `verb` (无法打开, 无法读取, 无法写入).
+inline QString FailureMessage(std::string_view firstLine, const char* verb, const std::string& path, int err) {
+  return Utf8(firstLine) + QStringLiteral("\n\n") + QString::fromUtf8(verb) + u'“' + Q(path) + QStringLiteral("”：") +
+         Utf8(qorvel::ErrnoText(err));
 }
 
 // Fills the two edits and presses Enter in the output edit.

@@ -125,8 +125,8 @@ class KestrumDialogTest : public QObject {
     QCOMPARE(ProgressBar(dlg)->maximum(), 77);  // not touched
 
     Spit(dir / "out.txt", "old");
-    Convert(dlg, Q(dir / "absent.txt"), Q(dir / "out.txt"));
-    QCOMPARE(FirstLine(ui.m_messages.at(2).text), QStringLiteral("Open File Error !"));
+    Convert(dlg, Q(dir / "缺少的文件.txt"), Q(dir / "out.txt"));
+    QCOMPARE(ui.m_messages.at(2).text, FailureMessage("Open File Error !", "无法打开", dir / "缺少的文件.txt", ENOENT));
     QCOMPARE(ui.m_messages.at(2).caption, QStringLiteral("Kestrum"));
 
     Spit(dir / "in.txt", "abc");
