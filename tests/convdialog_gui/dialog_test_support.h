@@ -13,12 +13,16 @@
 #include <QProgressBar>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <QtTest>
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
 #include "convdialog/conv_dialog.h"
+#include "convdialog/conv_messages.h"
 #include "fileio/convert_file.h"
 #include "platform/test_ui.h"
 #include "tests/support/temp_files.h"
@@ -96,6 +100,34 @@ inline int FilesIn(const std::string& dir) {
   return n;
 }
 
+// A conversion of `input` (put in in.txt) into out.txt, started with Enter
+// in the input edit: the output is the core's, "转换结束" the one message,
+// the bar's range `range` (the reads it counts), and the bar moves forward
+// only and ends full; no temporary file is left. The bar's positions.
+template <class Converter>
+QList<int> CheckConversion(CConvDialog& dlg, const TempDir& dir, const std::string& input, std::uint64_t range) {
+  TestUi ui;
+  qorvel::platform::ScopedUi use(ui);
+  Spit(dir / "in.txt", input);
+  dlg.SetDlgItemText(IDC_INPUT, Q(dir / "in.txt"));
+  dlg.SetDlgItemText(IDC_OUTPUT, Q(dir / "out.txt"));
+  QList<int> positions;
+  const QMetaObject::Connection watch =
+      QObject::connect(ProgressBar(dlg), &QProgressBar::valueChanged, [&](int value) { positions << value; });
+  QTest::keyClick(dlg.GetDlgItem(IDC_INPUT), Qt::Key_Return);
+  QObject::disconnect(watch);
+  [&] {
+    QCOMPARE(Messages(ui), QStringList{QStringLiteral("转换结束")});
+    QCOMPARE(Slurp(dir / "out.txt"), CoreOutput<Converter>(dir, input));
+    QCOMPARE(dlg.GetProgressMax(), range);
+    QCOMPARE(ProgressBar(dlg)->maximum(), static_cast<int>(range));
+    QCOMPARE(ProgressBar(dlg)->value(), ProgressBar(dlg)->maximum());
+    QVERIFY(std::is_sorted(positions.begin(), positions.end()));
+    QCOMPARE(FilesIn(dir.path()), 2);
+  }();
+  return positions;
+}
+
 // A user's keyboard path through a dialog just shown, with `input` in
 // in.txt (converted it gives `expected`) and "old" in out.txt. The focus
 // waits in the input edit; the user types its path, Tab, the output path
@@ -142,6 +174,66 @@ inline void CheckKeyboardPath(CConvDialog& dlg, const TempDir& dir, const std::s
   QCOMPARE(ui.m_messages.size(), 2u);
   QCOMPARE(inputEdit->text(), Q(dir / "in.txt"));  // the x typed during the run was dropped
   QCOMPARE(Slurp(dir / "out.txt"), std::string("old"));
+  QCOMPARE(FilesIn(dir.path()), 2);
+}
+
+// The first lines of a program's messages, in the order a run meets them.
+struct FailureTexts {
+  const char* askInput;     // the input path is empty
+  const char* askOutput;    // the output path is empty
+  const char* openInput;    // the counting pass cannot open the input
+  const char* reopenInput;  // the input went away before the conversion pass
+  const char* openOutput;   // the output cannot be opened
+  const char* caption;      // the program's name
+};
+
+// A user's failures, one after another in a dialog just shown, with
+// `input` for a good input: each empty path is asked for and touches
+// nothing; then a missing input (a Chinese name), one that goes away
+// during the run, an output in a missing folder, the input again as the
+// output, a full device and an unreadable input. Each shows its first
+// line, then the file and the system's reason framed in Chinese; the bar
+// is empty after each, the old output stays and no temporary file is left.
+inline void CheckFailurePath(CConvDialog& dlg, const TempDir& dir, const std::string& input,
+                             const FailureTexts& texts) {
+  TestUi ui;
+  qorvel::platform::ScopedUi use(ui);
+  ProgressBar(dlg)->setRange(0, 77);
+  ProgressBar(dlg)->setValue(5);
+  Convert(dlg, QString(), Q(dir / "out.txt"));
+  Convert(dlg, Q(dir / "in.txt"), QString());
+  QCOMPARE(Messages(ui), (QStringList{Utf8(texts.askInput), Utf8(texts.askOutput)}));
+  QCOMPARE(ProgressBar(dlg)->maximum(), 77);
+  QCOMPARE(ProgressBar(dlg)->value(), 5);
+
+  Spit(dir / "out.txt", "old");
+  const std::string absent = dir / "缺少的文件.txt";
+  const std::string in = dir / "in.txt";
+  const std::string noFolder = dir / "no-such-folder/out.txt";
+  const std::string sameFile = dir.path() + "//in.txt";
+  const auto run = [&](const std::string& from, const std::string& to) {
+    Spit(in, input);
+    Convert(dlg, Q(from), Q(to));
+    QCOMPARE(ProgressBar(dlg)->value(), 0);
+  };
+  run(absent, dir / "out.txt");
+  QTimer::singleShot(0, [&] { std::filesystem::remove(in); });  // at the first repaint
+  run(in, dir / "out.txt");
+  run(in, noFolder);
+  run(in, sameFile);
+  run(in, "/dev/full");
+  run("/proc/self/mem", dir / "out.txt");  // reading it from its start fails
+  QCOMPARE(Messages(ui).mid(2),
+           (QStringList{FailureMessage(texts.openInput, "无法打开", absent, ENOENT),
+                        FailureMessage(texts.reopenInput, "无法打开", in, ENOENT),
+                        FailureMessage(texts.openOutput, "无法写入", noFolder, ENOENT),
+                        Utf8(kConvMsgSameFile) + QStringLiteral("\n\n无法写入“") + Q(sameFile) +
+                            QStringLiteral("”：它就是输入文件"),
+                        FailureMessage(kConvMsgWriteError, "无法写入", "/dev/full", ENOSPC),
+                        FailureMessage(kConvMsgReadError, "无法读取", "/proc/self/mem", EIO)}));
+  for (const TestUi::Message& m : ui.m_messages) QCOMPARE(m.caption, Utf8(texts.caption));
+  QCOMPARE(Slurp(dir / "out.txt"), std::string("old"));
+  QCOMPARE(Slurp(in), input);
   QCOMPARE(FilesIn(dir.path()), 2);
 }
 
