@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, fuzzes every converter and the layout for a
-# short bounded time (FUZZ_SECONDS, default 20 per code and for the layout),
-# runs every test through ctest, checks the .debs with lintian, installs and
-# tries them, and runs qorvel under faults.
+# UndefinedBehaviorSanitizer, fuzzes every converter, the layout and the
+# UTF-8 edge for a short bounded time (FUZZ_SECONDS, default 20 per code and
+# for each other target), runs every test through ctest, checks the .debs
+# with lintian, installs and tries them, and runs qorvel under faults.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh

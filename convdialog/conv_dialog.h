@@ -41,6 +41,8 @@ struct ConvDialogProfile {
   std::vector<ConvFileFilter> inputFilters;
   const char* outputTitle;
   std::vector<ConvFileFilter> outputFilters;
+  const char* helpText;     // what "--help" prints
+  const char* versionText;  // what "--version" prints
 };
 
 // Icon 128 of the program, with both images.
@@ -88,8 +90,6 @@ class CConvDialog : public qorvel::platform::CDialog {
   // button and Escape end it (HasEnded), and the command should then stop.
   // Any other input is dropped, so no other command starts inside this one.
   void UpdateWindow();
-
-  const ConvDialogProfile& Profile() const { return m_profile; }
 
   qorvel::platform::CProgressCtrl m_progress;
   QIcon m_hIcon;

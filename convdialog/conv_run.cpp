@@ -7,9 +7,11 @@
 #include "convdialog/conv_dialog.h"
 #include "convdialog/conv_messages.h"
 #include "fileio/progress.h"
+#include "platform/failure_text.h"
 #include "platform/file_names.h"
 
 using qorvel::IoError;
+using qorvel::platform::FailureText;
 using qorvel::StreamConverter;
 
 namespace {
@@ -34,9 +36,6 @@ class CDialogProgress final : public qorvel::ProgressSink {
 
 }  // namespace
 
-CConversionRun::CConversionRun(CConvDialog& dlg, const QString& strInput, const QString& strOutput)
-    : m_dlg(dlg), m_inPath(qorvel::platform::FileNameBytes(strInput)), m_outPath(qorvel::platform::FileNameBytes(strOutput)) {}
-
 template <class Fn>
 bool CConversionRun::Step(std::string_view failText, Fn fn, std::string_view readFailText) {
   try {
@@ -44,28 +43,36 @@ bool CConversionRun::Step(std::string_view failText, Fn fn, std::string_view rea
     return true;
   } catch (const IoError& e) {
     const bool read = e.kind() == IoError::Kind::ReadInput && !readFailText.empty();
-    Fail(read ? readFailText : failText, e.what());
+    Fail(read ? readFailText : failText, FailureText(e));
   } catch (const CRunStopped&) {
     Close();  // the dialog is gone: no message, and no temporary file left
   } catch (const std::bad_alloc&) {
-    Fail(kConvMsgUnexpected, "out of memory");
+    Fail(kConvMsgUnexpected, QStringLiteral("内存不足"));
   } catch (const std::exception& e) {
-    Fail(kConvMsgUnexpected, e.what());
+    Fail(kConvMsgUnexpected, FailureText(e));
   } catch (...) {
-    Fail(kConvMsgUnexpected, "unknown error");
+    Fail(kConvMsgUnexpected, QStringLiteral("未知错误"));
   }
   return false;
 }
 
-bool CConversionRun::RefuseSameFile() {
-  return Step(kConvMsgSameFile, [&] { qorvel::RefuseSameFile(m_inPath, m_outPath); });
-}
-
-bool CConversionRun::CountInput(std::string_view failText) {
-  return Step(failText, [&] {
-    const qorvel::InputFile in(m_inPath);
-    m_nInputSize = in.Size().value_or(0);
-  });
+bool CConversionRun::Start(std::string_view askInput, std::string_view askOutput, std::string_view openFailText) {
+  const QString strInput = m_dlg.GetDlgItemText(IDC_INPUT);
+  if (strInput.isEmpty()) {
+    m_dlg.ShowMessage(askInput);
+    return false;
+  }
+  const QString strOutput = m_dlg.GetDlgItemText(IDC_OUTPUT);
+  if (strOutput.isEmpty()) {
+    m_dlg.ShowMessage(askOutput);
+    return false;
+  }
+  m_inPath = qorvel::platform::FileNameBytes(strInput);
+  m_outPath = qorvel::platform::FileNameBytes(strOutput);
+  return Step(kConvMsgSameFile, [&] { qorvel::RefuseSameFile(m_inPath, m_outPath); }) && Step(openFailText, [&] {
+           const qorvel::InputFile in(m_inPath);
+           m_nInputSize = in.Size().value_or(0);
+         });
 }
 
 bool CConversionRun::OpenInput(std::string_view failText) {
@@ -98,10 +105,10 @@ void CConversionRun::Close() {
   m_in.reset();
 }
 
-void CConversionRun::Fail(std::string_view firstLine, const char* reason) {
+void CConversionRun::Fail(std::string_view firstLine, const QString& reason) {
   // Nothing stays open (and no temporary file stays behind) while the
   // message is on the screen, and the bar shows that nothing was done.
   Close();
   m_dlg.SetProgressPos(0);
-  m_dlg.ShowMessage(std::string(firstLine) + "\n\n" + QString::fromLocal8Bit(reason).toStdString());
+  m_dlg.ShowMessage(std::string(firstLine) + "\n\n" + reason.toStdString());
 }

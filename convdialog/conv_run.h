@@ -9,8 +9,8 @@
 // Convert and Commit return false without a message and the output is left
 // as it was.
 //
-//   CConversionRun run(*this, strInput, strOutput);
-//   if (!run.RefuseSameFile() || !run.CountInput("Open File 1 Error !")) return;
+//   CConversionRun run(*this);
+//   if (!run.Start("请输入...", "请输入...", "Open File 1 Error !")) return;
 //   SetProgressRange(run.InputSize() + 1);
 //   ...
 //   if (!run.OpenInput(...) || !run.OpenOutput(...)) return;
@@ -31,15 +31,16 @@ class CConvDialog;
 
 class CConversionRun {
  public:
-  // The paths as typed in the edits; "-" names a file called "-" here.
-  CConversionRun(CConvDialog& dlg, const QString& strInput, const QString& strOutput);
+  explicit CConversionRun(CConvDialog& dlg) : m_dlg(dlg) {}
   CConversionRun(const CConversionRun&) = delete;
   CConversionRun& operator=(const CConversionRun&) = delete;
 
-  // Refuses an output path that names the input file.
-  bool RefuseSameFile();
-  // The counting pass: opens the input once to learn its size.
-  bool CountInput(std::string_view failText);
+  // The checks before anything is written, on the paths as typed in the
+  // edits ("-" names a file called "-" here): an empty input or output
+  // path is asked for with `askInput` or `askOutput` alone; an output that
+  // names the input file is refused; then the counting pass opens the
+  // input once to learn its size (failures headed by `openFailText`).
+  bool Start(std::string_view askInput, std::string_view askOutput, std::string_view openFailText);
   std::uint64_t InputSize() const { return m_nInputSize; }
 
   // Opens the input for the conversion pass.
@@ -64,7 +65,7 @@ class CConversionRun {
   template <class Fn>
   bool Step(std::string_view failText, Fn fn, std::string_view readFailText = {});
   void Close();
-  void Fail(std::string_view firstLine, const char* reason);
+  void Fail(std::string_view firstLine, const QString& reason);
 
   CConvDialog& m_dlg;
   std::string m_inPath;

@@ -37,6 +37,12 @@ std::string EncodeCp936Units(std::u16string_view text);
 std::string Cp936ToUtf8(std::string_view bytes);
 std::string Utf8ToCp936(std::string_view text);
 
+// The reading behind Utf8ToCp936: `text` as UTF-16, where each ill-formed
+// sequence (the byte that starts no well-formed sequence and the
+// continuation bytes 0x80..0xBF right after it, four bytes at most) is one
+// lone surrogate U+D800, a character no code page holds.
+std::u16string Utf8ToUnits(std::string_view text);
+
 #ifdef _WIN32
 // The same, handing Windows at most `max_piece` bytes or units per call
 // (its lengths are ints); the check makes it small so that texts cross the

@@ -78,7 +78,7 @@ std::string Cp936ToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::string Utf8ToCp936(std::string_view text) {
+std::u16string Utf8ToUnits(std::string_view text) {
   std::u16string units;
   units.reserve(text.size());
   while (!text.empty()) {
@@ -98,7 +98,9 @@ std::string Utf8ToCp936(std::string_view text) {
     }
     text.remove_prefix(len);
   }
-  return EncodeCp936Units(units);
+  return units;
 }
+
+std::string Utf8ToCp936(std::string_view text) { return EncodeCp936Units(Utf8ToUnits(text)); }
 
 }  // namespace qorvel

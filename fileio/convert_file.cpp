@@ -300,8 +300,7 @@ ConversionResult RunConversion(InputFile& in, StreamConverter& conv, AtomicOutpu
 
 void RefuseSameFile(const std::string& inPath, const std::string& outPath) {
   if (SameFile(inPath, outPath))
-    throw IoError(IoError::Kind::SameFile,
-                  "cannot write '" + outPath + "': it is the input file '" + inPath + "'");
+    throw IoError(IoError::Kind::SameFile, outPath, "it is the input file '" + inPath + "'");
 }
 
 ConversionResult ConvertFile(const std::string& inPath, const std::string& outPath,

@@ -19,11 +19,21 @@ namespace qorvel {
 class IoError : public std::runtime_error {
  public:
   enum class Kind { OpenInput, ReadInput, OpenOutput, WriteOutput, SameFile };
+  // A failure on the file `path` (as it was named) for the system's
+  // `reason` (UTF-8): what() says both for the command line, e.g. "cannot
+  // open 'a.txt': No such file or directory"; a front end that speaks
+  // another language frames path() and reason() in its own words.
+  IoError(Kind kind, const std::string& path, const std::string& reason);
+  // Any other failure, said by `message` alone (no path, no reason).
   IoError(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
   Kind kind() const { return kind_; }
+  const std::string& path() const { return path_; }
+  const std::string& reason() const { return reason_; }
 
  private:
   Kind kind_;
+  std::string path_;
+  std::string reason_;
 };
 
 // "-" or an empty path names standard input / standard output.

@@ -14,8 +14,6 @@
 namespace qorvel {
 namespace {
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
 // Folder part of a path ("." when there is none).
 std::string DirName(const std::string& path) {
   const auto slash = path.find_last_of('/');
@@ -79,7 +77,7 @@ InputFile::InputFile(const std::string& path) {
   } else {
     name_ = path;
     fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw IoError(IoError::Kind::OpenInput, "cannot open " + Quoted(path) + ": " + ErrnoText(errno));
+    if (fd_ < 0) throw IoError(IoError::Kind::OpenInput, path, ErrnoText(errno));
     owned_ = true;
   }
   struct stat st {};
@@ -87,7 +85,7 @@ InputFile::InputFile(const std::string& path) {
     if (S_ISDIR(st.st_mode)) {
       if (owned_) close(fd_);
       fd_ = -1;
-      throw IoError(IoError::Kind::OpenInput, "cannot open " + Quoted(name_) + ": " + ErrnoText(EISDIR));
+      throw IoError(IoError::Kind::OpenInput, name_, ErrnoText(EISDIR));
     }
     if (S_ISREG(st.st_mode)) size_ = static_cast<std::uint64_t>(st.st_size);
   }
@@ -102,7 +100,7 @@ std::size_t InputFile::Read(char* buf, std::size_t n) {
     const ssize_t got = read(fd_, buf, n);
     if (got >= 0) return static_cast<std::size_t>(got);
     if (errno == EINTR) continue;
-    throw IoError(IoError::Kind::ReadInput, "cannot read " + Quoted(name_) + ": " + ErrnoText(errno));
+    throw IoError(IoError::Kind::ReadInput, name_, ErrnoText(errno));
   }
 }
 
@@ -117,21 +115,21 @@ AtomicOutput::AtomicOutput(const std::string& path) {
   struct stat st {};
   const bool exists = stat(target_.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode))
-    throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(EISDIR));
+    throw IoError(IoError::Kind::OpenOutput, path, ErrnoText(EISDIR));
   if (exists && !S_ISREG(st.st_mode)) {
     // A device or a pipe: there is no file to replace, write straight to it.
     fd_ = open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd_ < 0) throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
+    if (fd_ < 0) throw IoError(IoError::Kind::OpenOutput, path, ErrnoText(errno));
     owned_ = true;
     return;
   }
   if (exists && access(target_.c_str(), W_OK) != 0)
-    throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
+    throw IoError(IoError::Kind::OpenOutput, path, ErrnoText(errno));
   std::string temp = DirName(target_) + "/." + BaseName(target_) + ".XXXXXX";
   // A new file gets the mode any new file gets here (the umask applied by
   // the kernel as the file is created); a replaced file keeps its mode.
   fd_ = tempFile_.Create(temp, 0666);
-  if (fd_ < 0) throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + ErrnoText(errno));
+  if (fd_ < 0) throw IoError(IoError::Kind::OpenOutput, path, ErrnoText(errno));
   owned_ = true;
   temp_ = temp;
   if (exists) {
@@ -160,7 +158,7 @@ void AtomicOutput::Write(std::string_view bytes) {
     if (put < 0) {
       if (errno == EINTR) continue;
       const int err = errno;
-      throw IoError(IoError::Kind::WriteOutput, "cannot write " + Quoted(name_) + ": " + ErrnoText(err));
+      throw IoError(IoError::Kind::WriteOutput, name_, ErrnoText(err));
     }
     p += put;
     left -= static_cast<std::size_t>(put);
@@ -191,9 +189,9 @@ void AtomicOutput::StartWriteback() {
 void AtomicOutput::Commit() {
   if (committed_) return;
   const auto fail = [this](int err) {
-    const std::string message = "cannot write " + Quoted(name_) + ": " + ErrnoText(err);
+    const IoError error(IoError::Kind::WriteOutput, name_, ErrnoText(err));
     Discard();
-    throw IoError(IoError::Kind::WriteOutput, message);
+    throw error;
   };
   if (owned_) {
     const int fd = fd_;
@@ -212,7 +210,7 @@ void AtomicOutput::Commit() {
     if (const int err = SyncFolderOf(target_)) {
       committed_ = true;  // the new file is in place; only its name may not last a crash
       throw IoError(IoError::Kind::WriteOutput,
-                    "cannot sync the folder of " + Quoted(name_) + " (the file is written): " + ErrnoText(err));
+                    "cannot sync the folder of '" + name_ + "' (the file is written): " + ErrnoText(err));
     }
   }
   committed_ = true;

@@ -20,8 +20,6 @@
 namespace qorvel {
 namespace {
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
 // The system's text for a Win32 error, e.g. "Access is denied", without the
 // closing period and line break, like the POSIX texts.
 std::string SystemText(DWORD err) {
@@ -68,11 +66,11 @@ InputFile::InputFile(const std::string& path) {
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (h == INVALID_HANDLE_VALUE)
-      throw IoError(IoError::Kind::OpenInput, "cannot open " + Quoted(path) + ": " + SystemText(GetLastError()));
+      throw IoError(IoError::Kind::OpenInput, path, SystemText(GetLastError()));
     fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY);
     if (fd_ < 0) {
       CloseHandle(h);
-      throw IoError(IoError::Kind::OpenInput, "cannot open " + Quoted(path) + ": " + ErrnoText(EMFILE));
+      throw IoError(IoError::Kind::OpenInput, path, ErrnoText(EMFILE));
     }
     owned_ = true;
   }
@@ -82,7 +80,7 @@ InputFile::InputFile(const std::string& path) {
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (owned_) _close(fd_);
       fd_ = -1;
-      throw IoError(IoError::Kind::OpenInput, "cannot open " + Quoted(name_) + ": " + ErrnoText(EISDIR));
+      throw IoError(IoError::Kind::OpenInput, name_, ErrnoText(EISDIR));
     }
     size_ = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   }
@@ -99,7 +97,7 @@ std::size_t InputFile::Read(char* buf, std::size_t n) {
   const DWORD err = GetLastError();
   // The writer of a pipe has closed it: that is the end of the input.
   if (err == ERROR_BROKEN_PIPE || err == ERROR_HANDLE_EOF) return 0;
-  throw IoError(IoError::Kind::ReadInput, "cannot read " + Quoted(name_) + ": " + SystemText(err));
+  throw IoError(IoError::Kind::ReadInput, name_, SystemText(err));
 }
 
 AtomicOutput::AtomicOutput(const std::string& path) {
@@ -110,9 +108,7 @@ AtomicOutput::AtomicOutput(const std::string& path) {
   }
   name_ = path;
   target_ = path;
-  const auto fail = [&](const std::string& reason) {
-    throw IoError(IoError::Kind::OpenOutput, "cannot write " + Quoted(path) + ": " + reason);
-  };
+  const auto fail = [&](const std::string& reason) { throw IoError(IoError::Kind::OpenOutput, path, reason); };
   const std::wstring wide = Widen(target_);
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) fail(ErrnoText(EISDIR));
@@ -169,7 +165,7 @@ void AtomicOutput::Write(std::string_view bytes) {
     DWORD put = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
     if (!WriteFile(h, p, chunk, &put, nullptr))
-      throw IoError(IoError::Kind::WriteOutput, "cannot write " + Quoted(name_) + ": " + SystemText(GetLastError()));
+      throw IoError(IoError::Kind::WriteOutput, name_, SystemText(GetLastError()));
     p += put;
     left -= put;
     written_ += put;
@@ -184,9 +180,9 @@ void AtomicOutput::StartWriteback() {}
 void AtomicOutput::Commit() {
   if (committed_) return;
   const auto fail = [this](const std::string& reason) {
-    const std::string message = "cannot write " + Quoted(name_) + ": " + reason;
+    const IoError error(IoError::Kind::WriteOutput, name_, reason);
     Discard();
-    throw IoError(IoError::Kind::WriteOutput, message);
+    throw error;
   };
   if (owned_) {
     // The new bytes must be on disk before the old file is gone, as the

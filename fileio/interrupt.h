@@ -60,9 +60,15 @@ class InterruptibleTempFile {
   int Create(std::string& pattern, unsigned mode = 0600);
   // Takes the name off the list: call it once the file has been renamed
   // into place or removed.
-  void Release() noexcept;
+  void Release() noexcept {
+    if (slot_ < 0) return;
+    ReleaseSlot(slot_);
+    slot_ = -1;
+  }
 
  private:
+  static void ReleaseSlot(int slot) noexcept;  // in the table of this system's half
+
   int slot_ = -1;  // -1: not listed (none created, or the table was full)
 };
 

@@ -110,10 +110,6 @@ int InterruptibleTempFile::Create(std::string& pattern, unsigned mode) {
   return -1;
 }
 
-void InterruptibleTempFile::Release() noexcept {
-  if (slot_ < 0) return;
-  tempFiles.Release(slot_);
-  slot_ = -1;
-}
+void InterruptibleTempFile::ReleaseSlot(int slot) noexcept { tempFiles.Release(slot); }
 
 }  // namespace qorvel

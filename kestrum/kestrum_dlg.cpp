@@ -48,6 +48,9 @@ const ConvDialogProfile kKestrumProfile{
     {{"方正华光文件", "*"}},
     "保存为Qorvel蒙文文件名",
     {{"Qorvel蒙文文件", "*.txt"}},
+    "Usage: kestrum [INPUT]\nConverts a Hasi-code text file into a Qorvel 2006 international code text file.\n"
+    "INPUT, if given, fills the input file field.\n",
+    "kestrum 1.0\n",
 };
 
 // The code is looked up when the dialog is made, so a registry without it
@@ -56,19 +59,9 @@ CKestrumDlg::CKestrumDlg(QWidget* pParent)
     : CConvDialog(kKestrumProfile, pParent), m_codec(qorvel::RequireCodec("hasi", qorvel::CodecKind::kFile)) {}
 
 void CKestrumDlg::OnOK() {
-  const QString strInput = GetDlgItemText(IDC_INPUT);
-  if (strInput.isEmpty()) {
-    ShowMessage(qorvel::kKestrumNoInputPathText);
+  CConversionRun run(*this);
+  if (!run.Start(qorvel::kKestrumNoInputPathText, qorvel::kKestrumNoOutputPathText, qorvel::kKestrumOpenCountFailText))
     return;
-  }
-  const QString strOutput = GetDlgItemText(IDC_OUTPUT);
-  if (strOutput.isEmpty()) {
-    ShowMessage(qorvel::kKestrumNoOutputPathText);
-    return;
-  }
-
-  CConversionRun run(*this, strInput, strOutput);
-  if (!run.RefuseSameFile() || !run.CountInput(qorvel::kKestrumOpenCountFailText)) return;
   SetProgressRange(KestrumProgressRange(run.InputSize()));
   m_progress.SetStep(1);
   UpdateWindow();  // the bar starts again from its new range

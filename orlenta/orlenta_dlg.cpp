@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "convdialog/conv_run.h"
-#include "codec/mengkeli_word.h"
 #include "codec/registry.h"
 #include "orlenta/orlenta_texts.h"
 #include "orlenta/orlenta_icon.h"
@@ -49,6 +48,8 @@ const ConvDialogProfile kOrlentaProfile{
     {{"蒙科立文本文件(*.txt)", "*.txt"}, {"所有文件(*.*)", "*.*"}},
     "保存为Qorvel蒙文文件名",
     {{"Qorvel蒙文文件(*.txt)", "*.txt"}, {"所有文件(*.*)", "*.*"}},
+    "Usage: orlenta [INPUT.txt]\nConverts a Mengkeli-code text file into a Qorvel 2006 code text file.\n",
+    "orlenta 1.0\n",
 };
 
 QString DefaultOutputName(const QString& strInput) {
@@ -78,29 +79,10 @@ void COrlentaDlg::OnBrowseInput() {
   if (const std::optional<QString> path = BrowseInput()) SetDlgItemText(IDC_OUTPUT, DefaultOutputName(*path));
 }
 
-void COrlentaDlg::ConvertWord(std::string strWord) {
-  qorvel::ConvertMengkeliWord(strWord, m_strOutput);
-  m_strWord.clear();
-}
-
 void COrlentaDlg::OnOK() {
-  // Each run starts from nothing.
-  m_strWord.clear();
-  m_strOutput.clear();
-
-  const QString strInput = GetDlgItemText(IDC_INPUT);
-  if (strInput.isEmpty()) {
-    ShowMessage(qorvel::kOrlentaMsgNoInputName);
+  CConversionRun run(*this);
+  if (!run.Start(qorvel::kOrlentaMsgNoInputName, qorvel::kOrlentaMsgNoOutputName, qorvel::kOrlentaMsgOpenInputError))
     return;
-  }
-  const QString strOutput = GetDlgItemText(IDC_OUTPUT);
-  if (strOutput.isEmpty()) {
-    ShowMessage(qorvel::kOrlentaMsgNoOutputName);
-    return;
-  }
-
-  CConversionRun run(*this, strInput, strOutput);
-  if (!run.RefuseSameFile() || !run.CountInput(qorvel::kOrlentaMsgOpenInputError)) return;
   SetProgressRange(run.InputSize() + 1);  // the reads: every byte and the end of the file
   m_progress.SetStep(1);
   SetStatus(qorvel::kOrlentaStatusConverting);
@@ -121,7 +103,6 @@ void COrlentaDlg::OnOK() {
   }
   SetStatus(qorvel::kOrlentaStatusFinished);
   ShowMessage(qorvel::kOrlentaMsgFinished);
-  m_strOutput.clear();
 }
 
 void COrlentaDlg::SetStatus(std::string_view text) {

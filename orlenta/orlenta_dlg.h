@@ -3,7 +3,6 @@
 // 2006 code text file, with a status line naming the phase.
 
 #include <QString>
-#include <string>
 
 #include "codec/registry.h"
 #include "convdialog/conv_dialog.h"
@@ -26,13 +25,7 @@ class COrlentaDlg : public CConvDialog {
   void OnOK() override;
   void OnBrowseInput() override;
 
-  // Appends the conversion of the Mengkeli word `strWord` to m_strOutput
-  // and empties m_strWord.
-  void ConvertWord(std::string strWord);
-
-  std::string m_strOutput;  // converted text of a run: empty between runs
-  std::string m_strWord;    // pending Mengkeli word
-  QString m_strStatus;      // status static 1005
+  QString m_strStatus;  // status static 1005
 
  private:
   void SetStatus(std::string_view text);

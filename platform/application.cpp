@@ -3,6 +3,7 @@
 #include <exception>
 #include <new>
 
+#include "platform/failure_text.h"
 #include "platform/ui.h"
 
 namespace qorvel::platform {
@@ -16,19 +17,19 @@ bool Application::notify(QObject* receiver, QEvent* event) {
   } catch (const std::bad_alloc&) {
     Report("内存不足：命令没有完成。", nullptr);
   } catch (const std::exception& e) {
-    Report("命令没有完成：", e.what());
+    Report("命令没有完成：", &e);
   } catch (...) {
     Report("命令没有完成。", nullptr);
   }
   return false;
 }
 
-void Application::Report(const char* text, const char* reason) noexcept {
+void Application::Report(const char* text, const std::exception* reason) noexcept {
   // The box itself needs memory; without it the failure goes unreported
   // rather than ending the program.
   try {
     QString message = QString::fromUtf8(text);
-    if (reason) message += QString::fromLocal8Bit(reason);
+    if (reason) message += FailureText(*reason);
     CurrentUi().MessageBox(activeWindow(), message, m_strCaption);
   } catch (...) {
   }

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <exception>
 
 namespace qorvel::platform {
 
@@ -20,8 +21,8 @@ class Application final : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 
  private:
-  // Shows `text` (UTF-8), followed by `reason` (the system's) if given.
-  void Report(const char* text, const char* reason) noexcept;
+  // Shows `text` (UTF-8), followed by what `reason` says if given.
+  void Report(const char* text, const std::exception* reason) noexcept;
 
   QString m_strCaption;
 };

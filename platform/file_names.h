@@ -23,4 +23,13 @@ inline std::string FileNameBytes(const QString& path) {
   return bytes;
 }
 
+// A file name of the core's, as the user reads it.
+inline QString FileNameText(const std::string& bytes) {
+#ifdef Q_OS_WIN
+  return QString::fromStdString(bytes);
+#else
+  return QFile::decodeName(QByteArray::fromStdString(bytes));
+#endif
+}
+
 }  // namespace qorvel::platform

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "platform/clipboard.h"
 #include "platform/dialog.h"
 
 namespace qorvel::platform {
@@ -73,6 +74,14 @@ bool TestUi::PageSetupDialog(QWidget*, QPrinter&) { return false; }
 void TestUi::PrintPreview(QWidget*, QPrinter& printer, const std::function<void(QPrinter&)>& paint) {
   ++m_nPreviews;
   paint(printer);
+}
+
+std::string ClipboardBytes() {
+  std::size_t size = 0;
+  if (!GetClipboardTextSize(size)) return "<none>";
+  std::vector<char> buffer(size + 1);
+  GetClipboardText(buffer.data(), size + 1);
+  return std::string(buffer.data());
 }
 
 }  // namespace qorvel::platform

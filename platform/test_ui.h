@@ -20,6 +20,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/ui.h"
@@ -84,5 +85,9 @@ class TestUi final : public Ui {
   std::deque<int> m_popupAnswers;  // command ids; 0 dismisses
   bool m_bPrintAnswer = false;
 };
+
+// The clipboard's text as the commands read it (GetClipboardText: the bytes
+// up to the first NUL), or "<none>" when it holds no text.
+std::string ClipboardBytes();
 
 }  // namespace qorvel::platform

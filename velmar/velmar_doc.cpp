@@ -6,6 +6,7 @@
 #include <QPrinter>
 
 #include "fileio/files.h"
+#include "platform/failure_text.h"
 #include "platform/file_names.h"
 #include "platform/ui.h"
 #include "velmar/text_store.h"
@@ -105,7 +106,7 @@ bool CVelmarDoc::DoSave(const QString& path) {
     qorvel::WriteAll(name, g_strSource);
   } catch (const qorvel::IoError& e) {
     CurrentUi().MessageBox(QApplication::activeWindow(),
-                           QString::fromUtf8(kSaveErrorText) + QLatin1Char('\n') + QString::fromLocal8Bit(e.what()),
+                           QString::fromUtf8(kSaveErrorText) + QLatin1Char('\n') + FailureText(e),
                            QString::fromUtf8(kMessageCaption));
     return false;
   }

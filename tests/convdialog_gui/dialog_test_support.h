@@ -5,18 +5,25 @@
 
 #include <sys/mount.h>
 
+#include <cerrno>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <QtTest>
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
 #include "convdialog/conv_dialog.h"
+#include "convdialog/conv_messages.h"
+#include "fileio/convert_file.h"
 #include "platform/test_ui.h"
 #include "tests/support/temp_files.h"
 
@@ -39,6 +46,42 @@ inline QStringList Messages(const TestUi& ui) {
   return texts;
 }
 
+// The dialog `Dlg` after OnInitDialog, as on the screen, started with
+// `arguments` (the program first).
+template <class Dlg>
+struct ShownDialog {
+  explicit ShownDialog(QStringList arguments = {QStringLiteral("program")}) : dlg(std::move(arguments)) {
+    dlg.InitModal();
+    dlg.show();
+  }
+  struct Started : Dlg {
+    explicit Started(QStringList arguments) : m_arguments(std::move(arguments)) {}
+    QStringList GetProgramArguments() const override { return m_arguments; }
+    QStringList m_arguments;
+  } dlg;
+};
+
+// What the core (and so the qorvel command line) makes of the file
+// `input` with a fresh `Converter`.
+template <class Converter>
+std::string CoreOutput(const TempDir& dir, const std::string& input) {
+  Spit(dir / "core-in", input);
+  Converter converter;
+  qorvel::ConvertFile(dir / "core-in", dir / "core-out", converter, nullptr);
+  const std::string out = Slurp(dir / "core-out");
+  std::filesystem::remove(dir / "core-in");
+  std::filesystem::remove(dir / "core-out");
+  return out;
+}
+
+// A failure's message as the user reads it: its first line, a blank line,
+// then the file and the system's reason (errno `err`) framed in Chinese by
+// `verb` (无法打开, 无法读取, 无法写入).
+inline QString FailureMessage(std::string_view firstLine, const char* verb, const std::string& path, int err) {
+  return Utf8(firstLine) + QStringLiteral("\n\n") + QString::fromUtf8(verb) + u'“' + Q(path) + QStringLiteral("”：") +
+         Utf8(qorvel::ErrnoText(err));
+}
+
 // Fills the two edits and presses Enter in the output edit.
 inline void Convert(CConvDialog& dlg, const QString& input, const QString& output) {
   dlg.SetDlgItemText(IDC_INPUT, input);
@@ -50,23 +93,39 @@ inline QProgressBar* ProgressBar(const CConvDialog& dlg) {
   return qobject_cast<QProgressBar*>(dlg.GetDlgItem(IDC_PROGRESS));
 }
 
-// The ids of the controls that Tab visits, from the first one on.
-inline QList<int> TabOrder(const CConvDialog& dlg) {
-  QList<int> ids;
-  QWidget* first = dlg.GetDlgItem(1);
-  QWidget* w = first;
-  do {
-    if (w->focusPolicy() & Qt::TabFocus) ids << w->objectName().mid(QStringLiteral("control").size()).toInt();
-    w = w->nextInFocusChain();
-  } while (w != first && ids.size() < 20);
-  return ids;
-}
-
 // Files other than the ones named: temporary files left behind.
 inline int FilesIn(const std::string& dir) {
   int n = 0;
   for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) ++n;
   return n;
+}
+
+// A conversion of `input` (put in in.txt) into out.txt, started with Enter
+// in the input edit: the output is the core's, "转换结束" the one message,
+// the bar's range `range` (the reads it counts), and the bar moves forward
+// only and ends full; no temporary file is left. The bar's positions.
+template <class Converter>
+QList<int> CheckConversion(CConvDialog& dlg, const TempDir& dir, const std::string& input, std::uint64_t range) {
+  TestUi ui;
+  qorvel::platform::ScopedUi use(ui);
+  Spit(dir / "in.txt", input);
+  dlg.SetDlgItemText(IDC_INPUT, Q(dir / "in.txt"));
+  dlg.SetDlgItemText(IDC_OUTPUT, Q(dir / "out.txt"));
+  QList<int> positions;
+  const QMetaObject::Connection watch =
+      QObject::connect(ProgressBar(dlg), &QProgressBar::valueChanged, [&](int value) { positions << value; });
+  QTest::keyClick(dlg.GetDlgItem(IDC_INPUT), Qt::Key_Return);
+  QObject::disconnect(watch);
+  [&] {
+    QCOMPARE(Messages(ui), QStringList{QStringLiteral("转换结束")});
+    QCOMPARE(Slurp(dir / "out.txt"), CoreOutput<Converter>(dir, input));
+    QCOMPARE(dlg.GetProgressMax(), range);
+    QCOMPARE(ProgressBar(dlg)->maximum(), static_cast<int>(range));
+    QCOMPARE(ProgressBar(dlg)->value(), ProgressBar(dlg)->maximum());
+    QVERIFY(std::is_sorted(positions.begin(), positions.end()));
+    QCOMPARE(FilesIn(dir.path()), 2);
+  }();
+  return positions;
 }
 
 // A user's keyboard path through a dialog just shown, with `input` in
@@ -115,6 +174,66 @@ inline void CheckKeyboardPath(CConvDialog& dlg, const TempDir& dir, const std::s
   QCOMPARE(ui.m_messages.size(), 2u);
   QCOMPARE(inputEdit->text(), Q(dir / "in.txt"));  // the x typed during the run was dropped
   QCOMPARE(Slurp(dir / "out.txt"), std::string("old"));
+  QCOMPARE(FilesIn(dir.path()), 2);
+}
+
+// The first lines of a program's messages, in the order a run meets them.
+struct FailureTexts {
+  const char* askInput;     // the input path is empty
+  const char* askOutput;    // the output path is empty
+  const char* openInput;    // the counting pass cannot open the input
+  const char* reopenInput;  // the input went away before the conversion pass
+  const char* openOutput;   // the output cannot be opened
+  const char* caption;      // the program's name
+};
+
+// A user's failures, one after another in a dialog just shown, with
+// `input` for a good input: each empty path is asked for and touches
+// nothing; then a missing input (a Chinese name), one that goes away
+// during the run, an output in a missing folder, the input again as the
+// output, a full device and an unreadable input. Each shows its first
+// line, then the file and the system's reason framed in Chinese; the bar
+// is empty after each, the old output stays and no temporary file is left.
+inline void CheckFailurePath(CConvDialog& dlg, const TempDir& dir, const std::string& input,
+                             const FailureTexts& texts) {
+  TestUi ui;
+  qorvel::platform::ScopedUi use(ui);
+  ProgressBar(dlg)->setRange(0, 77);
+  ProgressBar(dlg)->setValue(5);
+  Convert(dlg, QString(), Q(dir / "out.txt"));
+  Convert(dlg, Q(dir / "in.txt"), QString());
+  QCOMPARE(Messages(ui), (QStringList{Utf8(texts.askInput), Utf8(texts.askOutput)}));
+  QCOMPARE(ProgressBar(dlg)->maximum(), 77);
+  QCOMPARE(ProgressBar(dlg)->value(), 5);
+
+  Spit(dir / "out.txt", "old");
+  const std::string absent = dir / "缺少的文件.txt";
+  const std::string in = dir / "in.txt";
+  const std::string noFolder = dir / "no-such-folder/out.txt";
+  const std::string sameFile = dir.path() + "//in.txt";
+  const auto run = [&](const std::string& from, const std::string& to) {
+    Spit(in, input);
+    Convert(dlg, Q(from), Q(to));
+    QCOMPARE(ProgressBar(dlg)->value(), 0);
+  };
+  run(absent, dir / "out.txt");
+  QTimer::singleShot(0, [&] { std::filesystem::remove(in); });  // at the first repaint
+  run(in, dir / "out.txt");
+  run(in, noFolder);
+  run(in, sameFile);
+  run(in, "/dev/full");
+  run("/proc/self/mem", dir / "out.txt");  // reading it from its start fails
+  QCOMPARE(Messages(ui).mid(2),
+           (QStringList{FailureMessage(texts.openInput, "无法打开", absent, ENOENT),
+                        FailureMessage(texts.reopenInput, "无法打开", in, ENOENT),
+                        FailureMessage(texts.openOutput, "无法写入", noFolder, ENOENT),
+                        Utf8(kConvMsgSameFile) + QStringLiteral("\n\n无法写入“") + Q(sameFile) +
+                            QStringLiteral("”：它就是输入文件"),
+                        FailureMessage(kConvMsgWriteError, "无法写入", "/dev/full", ENOSPC),
+                        FailureMessage(kConvMsgReadError, "无法读取", "/proc/self/mem", EIO)}));
+  for (const TestUi::Message& m : ui.m_messages) QCOMPARE(m.caption, Utf8(texts.caption));
+  QCOMPARE(Slurp(dir / "out.txt"), std::string("old"));
+  QCOMPARE(Slurp(in), input);
   QCOMPARE(FilesIn(dir.path()), 2);
 }
 

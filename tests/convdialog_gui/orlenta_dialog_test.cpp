@@ -1,15 +1,11 @@
-// Orlenta's dialog driven as a user would: the resource, a conversion
-// compared with the core's, every message, the browse buttons, the command
-// line and the About entry.
-#include <QLabel>
-#include <QPushButton>
-#include <QTimer>
+// Orlenta's dialog driven as a user would: a conversion compared with the
+// core's, every message, the browse buttons, the command line and the About
+// entry.
 #include <QtTest>
 #include <random>
 
 #include "convdialog/conv_messages.h"
 #include "dialog_test_support.h"
-#include "fileio/convert_file.h"
 #include "codec/mengkeli_file.h"
 #include "orlenta/orlenta_dlg.h"
 
@@ -21,7 +17,6 @@ namespace {
 
 const QString kReady = QStringLiteral("准备转换...");
 const QString kFinishedStatus = QStringLiteral("转换结束   ");
-const QString kFinished = QStringLiteral("转换结束");
 
 // Mengkeli-code text: words of code units between spaces, line breaks,
 // ASCII, the two translated GBK pairs and stray bytes (no NUL).
@@ -44,29 +39,7 @@ std::string MengkeliText(std::size_t size, unsigned seed) {
   return s;
 }
 
-// What the core (and so the qorvel command line) makes of `input`.
-std::string CoreOutput(const TempDir& dir, const std::string& input) {
-  Spit(dir / "core-in", input);
-  qorvel::MengkeliFileConverter converter;
-  qorvel::ConvertFile(dir / "core-in", dir / "core-out", converter, nullptr);
-  const std::string out = Slurp(dir / "core-out");
-  std::filesystem::remove(dir / "core-in");
-  std::filesystem::remove(dir / "core-out");
-  return out;
-}
-
-// The dialog after OnInitDialog, as on the screen.
-struct ShownDialog {
-  explicit ShownDialog(QStringList arguments = {QStringLiteral("orlenta")}) : dlg(std::move(arguments)) {
-    dlg.InitModal();
-    dlg.show();
-  }
-  struct Dlg : COrlentaDlg {
-    explicit Dlg(QStringList arguments) : m_arguments(std::move(arguments)) {}
-    QStringList GetProgramArguments() const override { return m_arguments; }
-    QStringList m_arguments;
-  } dlg;
-};
+using Shown = ShownDialog<COrlentaDlg>;
 
 }  // namespace
 
@@ -74,135 +47,50 @@ class OrlentaDialogTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void dialogHasItsControlsInPlace() {
-    ShownDialog shown;
-    COrlentaDlg& dlg = shown.dlg;
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("蒙科立蒙文代码转换为Qorvel蒙文2006代码"));
-    QCOMPARE(dlg.GetDlgItemText(1), QStringLiteral("开始转换"));
-    QCOMPARE(dlg.GetDlgItemText(2), QStringLiteral("退  出"));
-    QCOMPARE(dlg.GetDlgItemText(IDC_BROWSE_INPUT), QStringLiteral("浏览..."));
-    QCOMPARE(dlg.GetDlgItemText(IDC_STATUS), kReady);
-    QVERIFY(qobject_cast<QPushButton*>(dlg.GetDlgItem(1))->isDefault());
-    QStringList labels;
-    for (QLabel* label : dlg.findChildren<QLabel*>()) labels << label->text();
-    QVERIFY(labels.contains(QStringLiteral("在这里蒙科立蒙文文本文件名:(.txt)")));
-    QVERIFY(labels.contains(QStringLiteral("在这里输入转换后的Qorvel蒙文文件(.txt):")));
-    QCOMPARE(TabOrder(dlg), (QList<int>{1, 2, IDC_INPUT, IDC_OUTPUT, IDC_BROWSE_INPUT, IDC_BROWSE_OUTPUT}));
-
-    // Input row above output row, browse buttons at their right, the bar
-    // across below them, the buttons and the status at the bottom.
-    const auto at = [&](int id) { return dlg.GetDlgItem(id)->geometry(); };
-    QVERIFY(at(IDC_INPUT).bottom() < at(IDC_OUTPUT).top());
-    QVERIFY(at(IDC_BROWSE_INPUT).left() > at(IDC_INPUT).right());
-    QCOMPARE(at(IDC_BROWSE_OUTPUT).left(), at(IDC_BROWSE_INPUT).left());
-    QVERIFY(at(IDC_PROGRESS).top() > at(IDC_OUTPUT).bottom());
-    QVERIFY(at(IDC_PROGRESS).right() >= at(IDC_BROWSE_INPUT).right() - 1);
-    QVERIFY(at(1).top() > at(IDC_PROGRESS).bottom());
-    QVERIFY(at(IDC_STATUS).right() < at(1).left() && at(1).right() < at(2).left());
-    QVERIFY(dlg.rect().contains(at(IDC_PROGRESS)) && dlg.rect().contains(at(2)));
-    QVERIFY(!dlg.windowIcon().isNull());
-    SaveScreenshot(dlg, "orlenta_main.png");
-  }
-
+  // The range is the reads: every byte and the end of the file. The bar
+  // moves with the status showing. Again into the same output: a NUL byte
+  // ends the text, the empty file gives an empty output, and nothing of the
+  // first run shows up.
   void convertsAFileAsTheCoreDoes() {
     TempDir dir;
-    TestUi ui;
-    ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     COrlentaDlg& dlg = shown.dlg;
-    const std::string input = MengkeliText(300 * 1024, 7);
-    Spit(dir / "in.txt", input);
-
-    // The bar moves, with the status showing, during the conversion.
-    QList<int> positions;
+    const auto convert = [&](const std::string& input) {
+      return CheckConversion<qorvel::MengkeliFileConverter>(dlg, dir, input, input.size() + 1);
+    };
     QStringList statuses;
-    connect(ProgressBar(dlg), &QProgressBar::valueChanged, this, [&](int value) {
-      positions << value;
-      statuses << dlg.GetDlgItemText(IDC_STATUS);
-    });
-    Convert(dlg, Q(dir / "in.txt"), Q(dir / "out.txt"));
-    QCOMPARE(Messages(ui), QStringList{kFinished});
-    QCOMPARE(Slurp(dir / "out.txt"), CoreOutput(dir, input));
-    QCOMPARE(dlg.GetDlgItemText(IDC_STATUS), kFinishedStatus);
-    QCOMPARE(dlg.GetProgressMax(), input.size() + 1);
-    QCOMPARE(ProgressBar(dlg)->value(), static_cast<int>(input.size() + 1));
-    QVERIFY2(positions.size() >= 5, qPrintable(QString::number(positions.size())));
+    connect(ProgressBar(dlg), &QProgressBar::valueChanged, this,
+            [&] { statuses << dlg.GetDlgItemText(IDC_STATUS); });
+    QVERIFY(convert(MengkeliText(300 * 1024, 7)).size() >= 5);
     QVERIFY(statuses.contains(QStringLiteral("正在转换...")));
-    QVERIFY(dlg.m_strOutput.empty() && dlg.m_strWord.empty());
-    QCOMPARE(FilesIn(dir.path()), 2);  // in.txt, out.txt: no temporary file left
+    QCOMPARE(dlg.GetDlgItemText(IDC_STATUS), kFinishedStatus);
     SaveScreenshot(dlg, "orlenta_after_run.png");
-
-    // Again into the same output: a NUL byte ends the text, the empty file
-    // gives an empty output. Nothing of the first run shows up.
-    const std::string withNul = MengkeliText(5000, 8) + '\0' + MengkeliText(5000, 9);
-    for (const std::string& next : {withNul, std::string()}) {
-      Spit(dir / "in.txt", next);
-      ui.m_messages.clear();
-      QTest::keyClick(dlg.GetDlgItem(IDC_INPUT), Qt::Key_Enter);
-      QCOMPARE(Messages(ui), QStringList{kFinished});
-      QCOMPARE(Slurp(dir / "out.txt"), CoreOutput(dir, next));
-    }
-    QCOMPARE(ProgressBar(dlg)->maximum(), 1);  // the empty file: its one read
-    QCOMPARE(ProgressBar(dlg)->value(), 1);
+    convert(MengkeliText(5000, 8) + '\0' + MengkeliText(5000, 9));
+    convert(std::string());
   }
 
   void keyboardPath() {
     TempDir dir;
-    ShownDialog shown;
+    Shown shown;
     // The NUL byte ends the reads short of the range; the bar still fills.
     const std::string input = MengkeliText(150 * 1024, 21) + '\0' + MengkeliText(1000, 22);
-    CheckKeyboardPath(shown.dlg, dir, input, CoreOutput(dir, input));
+    CheckKeyboardPath(shown.dlg, dir, input, CoreOutput<qorvel::MengkeliFileConverter>(dir, input));
   }
 
-  void emptyPathsAreAskedFor() {
+  void failuresKeepTheirMessages() {
     TempDir dir;
-    TestUi ui;
-    ScopedUi use(ui);
-    ShownDialog shown;
-    Convert(shown.dlg, QString(), Q(dir / "out.txt"));
-    Convert(shown.dlg, Q(dir / "in.txt"), QString());
-    QCOMPARE(Messages(ui), (QStringList{QStringLiteral("请输入蒙科立蒙文文件名(*.TXT)"),
-                                        QStringLiteral("请输入Qorvel蒙文文件名(*.TXT)")}));
-    QCOMPARE(FilesIn(dir.path()), 0);
+    Shown shown;
+    CheckFailurePath(shown.dlg, dir, MengkeliText(3000, 4),
+                     {"请输入蒙科立蒙文文件名(*.TXT)", "请输入Qorvel蒙文文件名(*.TXT)", "Open File 1 Error !",
+                      "Open File 01 Error !", "Open File 2 Error !", "Orlenta"});
     QCOMPARE(shown.dlg.GetDlgItemText(IDC_STATUS), kReady);
-  }
-
-  void openFailuresKeepTheirMessages() {
-    TempDir dir;
-    TestUi ui;
-    ScopedUi use(ui);
-    ShownDialog shown;
-    COrlentaDlg& dlg = shown.dlg;
-    Spit(dir / "out.txt", "old");
-
-    Convert(dlg, Q(dir / "absent.txt"), Q(dir / "out.txt"));
-    QCOMPARE(ui.m_messages.size(), 1u);
-    QCOMPARE(FirstLine(ui.m_messages[0].text), QStringLiteral("Open File 1 Error !"));
-    QVERIFY(ui.m_messages[0].text.contains(QStringLiteral("absent.txt")));
-    QCOMPARE(ui.m_messages[0].caption, QStringLiteral("Orlenta"));
-
-    // The input goes away between the counting and the conversion.
-    Spit(dir / "in.txt", "AB CD");
-    QTimer::singleShot(0, this, [&] { std::filesystem::remove(dir / "in.txt"); });
-    Convert(dlg, Q(dir / "in.txt"), Q(dir / "out.txt"));
-    QCOMPARE(ui.m_messages.size(), 2u);
-    QCOMPARE(FirstLine(ui.m_messages[1].text), QStringLiteral("Open File 01 Error !"));
-    QCOMPARE(dlg.GetDlgItemText(IDC_STATUS), kReady);
-
-    Spit(dir / "in.txt", "AB CD");
-    Convert(dlg, Q(dir / "in.txt"), Q(dir / "no-such-folder/out.txt"));
-    QCOMPARE(ui.m_messages.size(), 3u);
-    QCOMPARE(FirstLine(ui.m_messages[2].text), QStringLiteral("Open File 2 Error !"));
-    QVERIFY(ui.m_messages[2].text.contains(QStringLiteral("No such file or directory")));
-    QCOMPARE(Slurp(dir / "out.txt"), std::string("old"));
-    QCOMPARE(FilesIn(dir.path()), 2);
   }
 
   void outputThatIsTheInputIsRefused() {
     TempDir dir;
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     const std::string input = MengkeliText(2000, 3);
     Spit(dir / "in.txt", input);
     std::filesystem::create_symlink(dir / "in.txt", dir / "link.txt");
@@ -210,32 +98,11 @@ class OrlentaDialogTest : public QObject {
       ui.m_messages.clear();
       Convert(shown.dlg, Q(dir / "in.txt"), Q(out));
       QCOMPARE(ui.m_messages.size(), 1u);
-      QCOMPARE(FirstLine(ui.m_messages[0].text), Utf8(kConvMsgSameFile));
-      QVERIFY(ui.m_messages[0].text.contains(Q(out)));
+      QCOMPARE(ui.m_messages[0].text, Utf8(kConvMsgSameFile) + QStringLiteral("\n\n无法写入“") + Q(out) +
+                                          QStringLiteral("”：它就是输入文件"));
     }
     QCOMPARE(Slurp(dir / "in.txt"), input);
     QCOMPARE(FilesIn(dir.path()), 2);
-  }
-
-  void writeAndReadErrorsAreFailures() {
-    TempDir dir;
-    TestUi ui;
-    ScopedUi use(ui);
-    ShownDialog shown;
-    COrlentaDlg& dlg = shown.dlg;
-    Spit(dir / "in.txt", MengkeliText(3000, 4));
-    Convert(dlg, Q(dir / "in.txt"), QStringLiteral("/dev/full"));
-    QCOMPARE(ui.m_messages.size(), 1u);
-    QCOMPARE(FirstLine(ui.m_messages[0].text), Utf8(kConvMsgWriteError));
-    QVERIFY(ui.m_messages[0].text.contains(QStringLiteral("No space left on device")));
-    QCOMPARE(dlg.GetDlgItemText(IDC_STATUS), kReady);
-
-    // Reading /proc/self/mem from its start fails.
-    Convert(dlg, QStringLiteral("/proc/self/mem"), Q(dir / "out.txt"));
-    QCOMPARE(ui.m_messages.size(), 2u);
-    QCOMPARE(FirstLine(ui.m_messages[1].text), Utf8(kConvMsgReadError));
-    QVERIFY(!QFile::exists(Q(dir / "out.txt")));
-    QVERIFY(dlg.m_strOutput.empty());
   }
 
   void fullDiskKeepsTheOldOutput() {
@@ -244,7 +111,7 @@ class OrlentaDialogTest : public QObject {
     if (!tiny.Mounted()) QSKIP("cannot mount a tmpfs here");
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     Spit(dir / "in.txt", MengkeliText(400 * 1024, 5));
     Spit(tiny / "out.txt", "precious");
     Convert(shown.dlg, Q(dir / "in.txt"), Q(tiny / "out.txt"));
@@ -258,7 +125,7 @@ class OrlentaDialogTest : public QObject {
   void browseButtonsFillTheEdits() {
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     COrlentaDlg& dlg = shown.dlg;
     ui.m_openAnswers = {QStringLiteral("C:\\a.txt"), QStringLiteral("/data/x"), std::nullopt};
     ui.m_saveAnswers = {QStringLiteral("/data/chosen.txt")};
@@ -277,27 +144,18 @@ class OrlentaDialogTest : public QObject {
     QCOMPARE(DefaultOutputName(QStringLiteral("ab")), QStringLiteral("_qv.txt"));
 
     QCOMPARE(ui.m_fileRequests.size(), 4u);
-    const TestUi::FileRequest& in = ui.m_fileRequests[0];
-    QVERIFY(!in.save);
-    QCOMPARE(in.title, QStringLiteral("打开蒙科立文本文件"));
-    QCOMPARE(in.filters.size(), 2u);
-    QCOMPARE(in.filters[0].label, QStringLiteral("蒙科立文本文件(*.txt)"));
-    QCOMPARE(in.filters[1].pattern, QStringLiteral("*.*"));
-    const TestUi::FileRequest& out = ui.m_fileRequests[3];
-    QCOMPARE(out.title, QStringLiteral("保存为Qorvel蒙文文件名"));
-    QCOMPARE(out.filters[0].label, QStringLiteral("Qorvel蒙文文件(*.txt)"));
-    QCOMPARE(out.filters[0].pattern, QStringLiteral("*.txt"));
+    QVERIFY(!ui.m_fileRequests[0].save && ui.m_fileRequests[3].save);
   }
 
   void commandLineNamesTheInput() {
-    ShownDialog quoted({QStringLiteral("orlenta"), QStringLiteral(" \"/data/mk text.txt\"")});
+    Shown quoted({QStringLiteral("orlenta"), QStringLiteral(" \"/data/mk text.txt\"")});
     QCOMPARE(quoted.dlg.GetDlgItemText(IDC_INPUT), QStringLiteral("/data/mk text.txt"));
     QCOMPARE(quoted.dlg.GetDlgItemText(IDC_OUTPUT), QStringLiteral("/data/mk text_qv.txt"));
-    ShownDialog plain({QStringLiteral("orlenta"), QStringLiteral("a.txt")});
+    Shown plain({QStringLiteral("orlenta"), QStringLiteral("a.txt")});
     QCOMPARE(plain.dlg.GetDlgItemText(IDC_OUTPUT), QStringLiteral("a_qv.txt"));
     for (const QStringList& none : {QStringList{QStringLiteral("orlenta")},
                                     QStringList{QStringLiteral("orlenta"), QStringLiteral(" ")}}) {
-      ShownDialog shown(none);
+      Shown shown(none);
       QCOMPARE(shown.dlg.GetDlgItemText(IDC_INPUT), QString());
       QCOMPARE(shown.dlg.GetDlgItemText(IDC_OUTPUT), QString());
     }
@@ -306,15 +164,11 @@ class OrlentaDialogTest : public QObject {
   void aboutIsOnTheContextMenuAndF1() {
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog shown;
+    Shown shown;
     COrlentaDlg& dlg = shown.dlg;
     ui.m_popupAnswers = {static_cast<int>(IDM_ABOUTBOX)};
     ui.m_dialogScripts.push_back([](qorvel::platform::CDialog& about) {
-      QCOMPARE(about.windowTitle(), QStringLiteral("关于 北大方正10.0转换Qorvel蒙文程序"));
-      QStringList texts;
-      for (QLabel* label : about.findChildren<QLabel*>()) texts << label->text();
-      QVERIFY(texts.contains(QStringLiteral("北大方正10.0转换Qorvel蒙文程序 1.0 版")));
-      QCOMPARE(about.GetDlgItemText(1), QStringLiteral("确定"));
+      SaveScreenshot(about, "orlenta_about.png");
       QVERIFY(about.ClickButton(1));
     });
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), dlg.mapToGlobal(QPoint(5, 5)));
@@ -322,7 +176,6 @@ class OrlentaDialogTest : public QObject {
     QCOMPARE(ui.m_popups.size(), 1u);
     QCOMPARE(ui.m_popups[0].entries.size(), 1u);
     QCOMPARE(ui.m_popups[0].entries[0].id, static_cast<int>(IDM_ABOUTBOX));
-    QCOMPARE(ui.m_popups[0].entries[0].text, QStringLiteral("关于 Orlenta(&A)..."));
     QCOMPARE(ui.m_dialogs, std::vector<int>{IDD_ABOUTBOX});
 
     QTest::keyClick(dlg.GetDlgItem(IDC_INPUT), Qt::Key_F1);
@@ -335,19 +188,19 @@ class OrlentaDialogTest : public QObject {
   void escapeExitAndTheCloseBoxEndTheDialog() {
     TestUi ui;
     ScopedUi use(ui);
-    ShownDialog byEscape;
+    Shown byEscape;
     QTest::keyClick(byEscape.dlg.GetDlgItem(IDC_INPUT), Qt::Key_Escape);
     QVERIFY(byEscape.dlg.HasEnded());
     QCOMPARE(byEscape.dlg.GetResult(), IDCANCEL);
 
     // Enter on the focused exit button presses that button, not convert.
-    ShownDialog byExit;
+    Shown byExit;
     byExit.dlg.activateWindow();
     byExit.dlg.GetDlgItem(2)->setFocus();
     QTest::keyClick(byExit.dlg.GetDlgItem(2), Qt::Key_Return);
     QVERIFY(byExit.dlg.HasEnded());
 
-    ShownDialog byCloseBox;
+    Shown byCloseBox;
     byCloseBox.dlg.close();
     QVERIFY(byCloseBox.dlg.HasEnded());
     QVERIFY(ui.m_messages.empty());  // no conversion was tried

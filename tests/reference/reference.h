@@ -53,4 +53,9 @@ std::string ReferenceWrap(std::string_view source, std::uint32_t lineHeight,
                           const TextMeasurer& measurer = SystemFontCells());
 std::string ReferenceWebFormat(std::string_view wrapped);
 
+// UTF-8 read as cp936.h's Utf8ToUnits reads it: UTF-16, with one lone
+// surrogate U+D800 for each ill-formed sequence (the byte that starts none
+// and the continuation bytes right after it, four bytes at most).
+std::u16string ReferenceUtf8ToUnits(std::string_view text);
+
 }  // namespace qorvel

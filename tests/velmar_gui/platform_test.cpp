@@ -8,11 +8,14 @@
 #include <QTimer>
 #include <QtTest>
 #include <functional>
+#include <stdexcept>
 
 #include "platform/clipboard.h"
 #include "platform/cp936.h"
 #include "platform/dc.h"
 #include "platform/dialog.h"
+#include "fileio/files.h"
+#include "platform/failure_text.h"
 #include "platform/test_ui.h"
 
 using namespace qorvel::platform;
@@ -38,20 +41,23 @@ class CNumberDlg : public CDialog {
   std::int32_t m_nValue = 100;
 };
 
-std::string ClipboardBytes() {
-  std::size_t size = 0;
-  if (!GetClipboardTextSize(size)) return "<none>";
-  std::vector<char> buffer(size + 1);
-  GetClipboardText(buffer.data(), size + 1);
-  return std::string(buffer.data());
-}
-
 }  // namespace
 
 class PlatformTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // A reason as Chinese Windows gives it (the core passes it on as UTF-8)
+  // reaches the message as that text, framed in Chinese with the file.
+  void failureReasonsAreTheirText() {
+    using qorvel::IoError;
+    QCOMPARE(FailureText(IoError(IoError::Kind::OpenInput, "Z:\\data\\nosuch.txt", "系统找不到指定的文件")),
+             QStringLiteral("无法打开“Z:\\data\\nosuch.txt”：系统找不到指定的文件"));
+    QCOMPARE(FailureText(IoError(IoError::Kind::WriteOutput, "输出.txt", "磁盘空间不足")),
+             QStringLiteral("无法写入“输出.txt”：磁盘空间不足"));
+    QCOMPARE(FailureText(std::runtime_error("线程无法启动")), QStringLiteral("线程无法启动"));
+  }
+
   void userAreaMapsLikeWindows() {
     QCOMPARE(DecodeCp936("\xF8\xA2"), QString(QChar(0xE235)));
     QCOMPARE(DecodeCp936("\xF8\xA1\xF9\xA2"), QString(QChar(0xE234)) + QChar(0xE293));

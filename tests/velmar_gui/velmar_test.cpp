@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
+#include <cerrno>
 #include <set>
 
 #include "platform/clipboard.h"
@@ -27,6 +28,7 @@
 #include "velmar/text_store.h"
 #include "velmar/about_dlg.h"
 #include "velmar/command_table.h"
+#include "fileio/files.h"
 #include "velmar/line_height_dlg.h"
 #include "velmar/main_frame.h"
 #include "velmar/render.h"
@@ -39,14 +41,6 @@ using namespace qorvel::platform;
 using namespace std::string_literals;
 
 namespace {
-
-std::string ClipboardBytes() {
-  std::size_t size = 0;
-  if (!GetClipboardTextSize(size)) return "<none>";
-  std::vector<char> buffer(size + 1);
-  GetClipboardText(buffer.data(), size + 1);
-  return std::string(buffer.data());
-}
 
 void WriteFile(const QString& path, const std::string& bytes) {
   QFile f(path);
@@ -556,7 +550,8 @@ class VelmarTest : public QObject {
     m_ui->m_saveAnswers.push_back(Path("no/such/folder/x.txt"));
     frame->OnCommand(ID_FILE_SAVE_AS);
     QCOMPARE(m_ui->m_messages.size(), std::size_t(1));
-    QVERIFY(m_ui->m_messages[0].text.startsWith(Utf8("保存文件错!!!")));
+    QCOMPARE(m_ui->m_messages[0].text, Utf8("保存文件错!!!\n无法写入“") + Path("no/such/folder/x.txt") + Utf8("”：") +
+                                           Utf8(qorvel::ErrnoText(ENOENT).c_str()));
     QCOMPARE(frame->windowTitle(), QStringLiteral("*saved.txt - Velmar"));  // appended, not saved
 
     // A recent file that went away: reported, dropped from the list, text kept.
