@@ -9,12 +9,17 @@
 #   catout_s   `cat` of a file as large as qorvel's output into an existing
 #              file (vs_catout = file_s / catout_s);
 #   peak_MiB   qorvel's peak resident memory and, for the layout, /input:
-#              that over the input's size.
+#              that over the input's size;
+#   before_s   with QORVEL_BEFORE=PATH (another build of qorvel, say the one
+#              before a change): that build to /dev/null, timed in turn with
+#              null_s (vs_before = null_s / before_s).
 # Each mode runs on its sample repeated to the size ("sample") and on random
 # units of its code ("random": look-ahead-heavy, branchy text from
-# qorvel_bench_input). Then the growth: seconds to /dev/null on the samples
-# at 1, 10, 100 and 1000 MB.
+# qorvel_bench_input) and on random bytes without NULs ("bytes": much of it
+# dropped, every few bytes a step that writes nothing). Then the growth:
+# seconds to /dev/null on the samples at 1, 10, 100 and 1000 MB.
 #   bench/compare.sh [MB (default 100)] [RUNS (default 5)]
+#   QORVEL_BEFORE=OLD/qorvel QORVEL_GROWTH=0 bench/compare.sh 50 7
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mb=${1:-100}
@@ -57,10 +62,11 @@ peak_mib() { # command... -> peak resident MiB
 row() { # label kind in args...
   local label=$1 kind=$2 in=$3
   shift 3
-  : >"$work/n" >"$work/t" >"$work/f" >"$work/c"
+  : >"$work/n" >"$work/t" >"$work/f" >"$work/c" >"$work/b"
   : >"$work/out.txt" >"$work/cat.txt"
   for ((r = 0; r < runs; r++)); do
     seconds "$qorvel" "$@" -o /dev/null "$in" >>"$work/n"
+    [ -z "$before" ] || seconds "$before" "$@" -o /dev/null "$in" >>"$work/b"
     seconds sh -c "tr a-z A-Z < '$in'" >>"$work/t"
     seconds "$qorvel" "$@" -o "$work/out.txt" "$in" >>"$work/f"
     seconds sh -c "cat '$work/out.txt' > '$work/cat.txt'" >>"$work/c"
@@ -69,19 +75,25 @@ row() { # label kind in args...
   peak=$(peak_mib "$qorvel" "$@" -o /dev/null "$in")
   awk -v l="$label" -v k="$kind" -v n="$(median <"$work/n")" -v t="$(median <"$work/t")" \
     -v f="$(median <"$work/f")" -v c="$(median <"$work/c")" -v p="$peak" -v size="$(stat -c %s "$in")" \
+    -v b="$([ -z "$before" ] || median <"$work/b")" \
     'BEGIN { over = l == "layout" ? sprintf("%6.2fx", p * 1048576 / size) : "     -"
-             printf "%-15s %-7s %7.3f %7.3f %6.2fx %7.3f %8.3f %8.2fx %8s %7s\n",
-                    l, k, n, t, n / t, f, c, f / c, p, over }'
+             printf "%-15s %-7s %7.3f %7.3f %6.2fx %7.3f %8.3f %8.2fx %8s %7s",
+                    l, k, n, t, n / t, f, c, f / c, p, over
+             if (b != "") printf " %8.3f %8.3fx", b, n / b
+             printf "\n" }'
 }
 
-printf '%-15s %-7s %7s %7s %7s %7s %8s %9s %8s %7s\n' mode input null_s tr_s vs_tr file_s catout_s vs_catout \
-  peak_MiB /input
+before=${QORVEL_BEFORE:-}
+printf '%-15s %-7s %7s %7s %7s %7s %8s %9s %8s %7s%s\n' mode input null_s tr_s vs_tr file_s catout_s vs_catout \
+  peak_MiB /input "$([ -z "$before" ] || printf ' %8s %9s' before_s vs_before)"
+head -c $((mb * 1024 * 1024 * 2)) /dev/urandom | tr -d '\000' | head -c $((mb * 1024 * 1024)) >"$work/bytes.txt"
 codes=$("$qorvel" convert --list | cut -f1)
 for code in $codes; do
   repeat_to "samples/${code%%-*}_sample.txt" "$mb" "$work/sample.txt"
   row "$code" sample "$work/sample.txt" convert -q --from "$code"
   "$gen" "$code" "$mb" >"$work/random.txt"
   row "$code" random "$work/random.txt" convert -q --from "$code"
+  row "$code" bytes "$work/bytes.txt" convert -q --from "$code"
 done
 repeat_to samples/qorvel_sample.txt "$mb" "$work/sample.txt"
 row layout sample "$work/sample.txt" layout
@@ -90,6 +102,8 @@ row layout random "$work/random.txt" layout
 echo "($mb MB inputs, median of $runs runs; vs_tr = null_s / tr_s; vs_catout = file_s / catout_s;"
 echo " /input = peak memory over the input's size)"
 
+# QORVEL_GROWTH=0 stops here (a comparison with QORVEL_BEFORE needs no more).
+[ "${QORVEL_GROWTH:-1}" = 0 ] && exit 0
 echo
 echo "growth: seconds to /dev/null on the samples repeated, median of $runs runs (and per 100 MB)"
 printf '%-15s %16s %16s %16s %16s\n' mode 1MB 10MB 100MB 1000MB

@@ -14,9 +14,5 @@ namespace qorvel {
 // byte that is the word's last byte appends nothing. NUL bytes are ordinary
 // bytes here. What it drops is noted in `log` at offsets within `word`.
 void ConvertMengkeliWord(std::string_view word, std::string& out, DropLog log);
-inline void ConvertMengkeliWord(std::string_view word, std::string& out) {
-  Drops drops;
-  ConvertMengkeliWord(word, out, {drops, 0});
-}
 
 }  // namespace qorvel

@@ -85,8 +85,25 @@ bool CConversionRun::OpenOutput(std::string_view failText) {
 
 bool CConversionRun::Convert(StreamConverter& converter) {
   CDialogProgress progress(m_dlg);
-  return Step(kConvMsgWriteError, [&] { qorvel::RunConversion(*m_in, converter, *m_out, &progress); },
+  return Step(kConvMsgWriteError, [&] { m_result = qorvel::RunConversion(*m_in, converter, *m_out, &progress); },
               kConvMsgReadError);
+}
+
+qorvel::ConvertOptions CConversionRun::Options(const CConvDialog& dlg) {
+  return {.keep = dlg.IsDlgButtonChecked(IDC_KEEP)};
+}
+
+std::string CConversionRun::LossLines(const qorvel::ConversionResult& result) {
+  std::string lines;
+  const qorvel::Drops& d = result.dropped;
+  if (d.count > 0)
+    lines += "\n有 " + std::to_string(d.count) + " 个字节无法转换，已略去（第一个在第 " + std::to_string(d.first[0]) +
+             " 字节）。";
+  if (result.endedEarly) {
+    lines += "\n文本在第 " + std::to_string(result.consumed - 1) + " 字节的 NUL 处结束，其后";
+    lines += result.bytesAfter ? " " + std::to_string(*result.bytesAfter) + " 个字节未转换。" : "的字节未转换。";
+  }
+  return lines;
 }
 
 bool CConversionRun::Commit() {

@@ -48,7 +48,8 @@ class CConversionRun {
   // Opens the output: a temporary file beside it until Commit.
   bool OpenOutput(std::string_view failText);
 
-  // Converts the whole input into the output. The bar follows the driver's
+  // Converts the whole input into the output (Result() then says what it
+  // dropped and where its text ended). The bar follows the driver's
   // reports of bytes done out of the input's size (before the first byte,
   // every kProgressStep bytes and at the end), scaled to the range the
   // dialog set; the window is repainted after each (CConvDialog::UpdateWindow),
@@ -57,6 +58,14 @@ class CConversionRun {
 
   // Makes the output final, closes both files and fills the progress bar.
   bool Commit();
+
+  const qorvel::ConversionResult& Result() const { return m_result; }
+
+  // The options the dialog's "保留其他文字" box asks for.
+  static qorvel::ConvertOptions Options(const CConvDialog& dlg);
+  // What follows "转换结束" when something was lost: a line each for the
+  // bytes dropped and for a text that a NUL ended early; "" otherwise.
+  static std::string LossLines(const qorvel::ConversionResult& result);
 
  private:
   // Runs one step of the run. Its failures are shown headed by `failText`
@@ -73,4 +82,5 @@ class CConversionRun {
   std::uint64_t m_nInputSize = 0;
   std::optional<qorvel::InputFile> m_in;
   std::optional<qorvel::AtomicOutput> m_out;
+  qorvel::ConversionResult m_result;
 };

@@ -17,3 +17,4 @@ inline constexpr int IDC_PROGRESS = 1002;       // progress bar
 inline constexpr int IDC_BROWSE_INPUT = 1003;   // button: choose the input
 inline constexpr int IDC_BROWSE_OUTPUT = 1004;  // button: choose the output
 inline constexpr int IDC_STATUS = 1005;         // static: phase of the conversion (Orlenta)
+inline constexpr int IDC_KEEP = 1006;           // check box: keep text of another script

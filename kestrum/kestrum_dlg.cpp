@@ -23,6 +23,7 @@ const DialogTemplate kKestrumDlg{IDD_CONVERTER_DIALOG, "哈斯代码转换为Qor
     {IDC_PROGRESS, ControlKind::Progress, "", 7, 80, 306, 8},
     {IDC_BROWSE_INPUT, ControlKind::PushButton, "...", 286, 21, 27, 12},
     {IDC_BROWSE_OUTPUT, ControlKind::PushButton, "...", 286, 55, 27, 12},
+    {IDC_KEEP, ControlKind::CheckBox, "保留其他文字", 222, 101, 91, 10},
 }};
 
 // About box 100.
@@ -68,9 +69,9 @@ void CKestrumDlg::OnOK() {
 
   if (!run.OpenInput(qorvel::kKestrumOpenInputFailText) || !run.OpenOutput(qorvel::kKestrumOpenOutputFailText))
     return;
-  const std::unique_ptr<qorvel::StreamConverter> converter = m_codec.make();
+  const std::unique_ptr<qorvel::StreamConverter> converter = m_codec.make(CConversionRun::Options(*this));
   if (!run.Convert(*converter)) return;
   // The output is complete and closed before the user is told so.
   if (!run.Commit()) return;
-  ShowMessage(qorvel::kKestrumDoneText);
+  ShowMessage(qorvel::kKestrumDoneText + CConversionRun::LossLines(run.Result()));
 }

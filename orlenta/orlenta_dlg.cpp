@@ -23,6 +23,7 @@ const DialogTemplate kOrlentaDlg{IDD_CONVERTER_DIALOG, "蒙科立蒙文代码转
     {IDC_BROWSE_INPUT, ControlKind::PushButton, "浏览...", 254, 21, 59, 12},
     {IDC_BROWSE_OUTPUT, ControlKind::PushButton, "浏览...", 254, 55, 59, 12},
     {IDC_STATUS, ControlKind::Static, "准备转换...", 8, 100, 58, 14},
+    {IDC_KEEP, ControlKind::CheckBox, "保留其他文字", 222, 101, 91, 10},
 }};
 
 // About box 100.
@@ -89,7 +90,7 @@ void COrlentaDlg::OnOK() {
 
   // The read pass and the write pass (runs of spaces collapsed) go together
   // straight into the output's temporary file.
-  const std::unique_ptr<qorvel::StreamConverter> converter = m_codec.make();
+  const std::unique_ptr<qorvel::StreamConverter> converter = m_codec.make(CConversionRun::Options(*this));
   if (!run.OpenInput(qorvel::kOrlentaMsgReopenInputError) || !run.OpenOutput(qorvel::kOrlentaMsgOpenOutputError) ||
       !run.Convert(*converter)) {
     SetStatus(kStatusReady);
@@ -102,7 +103,7 @@ void COrlentaDlg::OnOK() {
     return;
   }
   SetStatus(qorvel::kOrlentaStatusFinished);
-  ShowMessage(qorvel::kOrlentaMsgFinished);
+  ShowMessage(std::string(qorvel::kOrlentaMsgFinished) + CConversionRun::LossLines(run.Result()));
 }
 
 void COrlentaDlg::SetStatus(std::string_view text) {

@@ -1,6 +1,7 @@
 #include "platform/dialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -192,9 +193,15 @@ QWidget* CDialog::GetDlgItem(int id) const {
   return it == m_controls.end() ? nullptr : it->second;
 }
 
+bool CDialog::IsDlgButtonChecked(int id) const {
+  auto* box = qobject_cast<QCheckBox*>(GetDlgItem(id));
+  return box && box->isChecked();
+}
+
 QString CDialog::GetDlgItemText(int id) const {
   QWidget* w = GetDlgItem(id);
   if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+  if (auto* box = qobject_cast<QCheckBox*>(w)) return box->text();
   if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
   if (auto* button = qobject_cast<QPushButton*>(w)) return button->text();
   if (auto* group = qobject_cast<QGroupBox*>(w)) return group->title();
@@ -290,6 +297,9 @@ void CDialog::BuildControls() {
       }
       case ControlKind::GroupBox:
         w = new QGroupBox(text, this);
+        break;
+      case ControlKind::CheckBox:
+        w = new QCheckBox(text, this);
         break;
       case ControlKind::Progress: {
         auto* bar = new QProgressBar(this);

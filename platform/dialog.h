@@ -46,7 +46,7 @@ namespace qorvel::platform {
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
 
-enum class ControlKind { DefPushButton, PushButton, Edit, Static, Icon, GroupBox, UpDown, Progress };
+enum class ControlKind { DefPushButton, PushButton, Edit, Static, Icon, GroupBox, UpDown, Progress, CheckBox };
 
 // Control styles.
 inline constexpr unsigned kEsNumber = 0x1;       // edit: only digits may be typed
@@ -135,6 +135,8 @@ class CDialog : public QDialog {
 
   QWidget* GetDlgItem(int id) const;
   QString GetDlgItemText(int id) const;
+  // Whether the check box `id` is checked (false for any other control).
+  bool IsDlgButtonChecked(int id) const;
   void SetDlgItemText(int id, const QString& text);
 
   // For Ui implementations: builds the controls (once), runs OnInitDialog

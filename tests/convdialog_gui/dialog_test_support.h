@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -62,16 +63,35 @@ struct ShownDialog {
 };
 
 // What the core (and so the qorvel command line) makes of the file
-// `input` with a fresh `Converter`.
+// `input` with a fresh `Converter`, and what it lost.
 template <class Converter>
-std::string CoreOutput(const TempDir& dir, const std::string& input) {
+std::string CoreOutput(const TempDir& dir, const std::string& input, bool keep = false,
+                       qorvel::ConversionResult* result = nullptr) {
   Spit(dir / "core-in", input);
-  Converter converter;
-  qorvel::ConvertFile(dir / "core-in", dir / "core-out", converter, nullptr);
+  Converter converter({.keep = keep});
+  const qorvel::ConversionResult r = qorvel::ConvertFile(dir / "core-in", dir / "core-out", converter, nullptr);
+  if (result) *result = r;
   const std::string out = Slurp(dir / "core-out");
   std::filesystem::remove(dir / "core-in");
   std::filesystem::remove(dir / "core-out");
   return out;
+}
+
+// The message at the end of a run of `input`, as the user reads it:
+// "转换结束", then a line for the bytes the core dropped (the count and
+// the first one's offset) and one for a NUL that ended the text early.
+template <class Converter>
+QString EndMessage(const TempDir& dir, const std::string& input, bool keep = false) {
+  qorvel::ConversionResult r;
+  CoreOutput<Converter>(dir, input, keep, &r);
+  QString text = QStringLiteral("转换结束");
+  if (r.dropped.count > 0)
+    text += QStringLiteral("\n有 %1 个字节无法转换，已略去（第一个在第 %2 字节）。").arg(r.dropped.count).arg(r.dropped.first[0]);
+  if (r.endedAtNul && input.find_first_not_of('\0', r.consumed) != std::string::npos)
+    text += QStringLiteral("\n文本在第 %1 字节的 NUL 处结束，其后 %2 个字节未转换。")
+                .arg(r.consumed - 1)
+                .arg(input.size() - r.consumed);
+  return text;
 }
 
 // A failure's message as the user reads it: its first line, a blank line,
@@ -117,7 +137,7 @@ QList<int> CheckConversion(CConvDialog& dlg, const TempDir& dir, const std::stri
   QTest::keyClick(dlg.GetDlgItem(IDC_INPUT), Qt::Key_Return);
   QObject::disconnect(watch);
   [&] {
-    QCOMPARE(Messages(ui), QStringList{QStringLiteral("转换结束")});
+    QCOMPARE(Messages(ui), QStringList{EndMessage<Converter>(dir, input)});
     QCOMPARE(Slurp(dir / "out.txt"), CoreOutput<Converter>(dir, input));
     QCOMPARE(dlg.GetProgressMax(), range);
     QCOMPARE(ProgressBar(dlg)->maximum(), static_cast<int>(range));
@@ -151,7 +171,8 @@ inline void CheckKeyboardPath(CConvDialog& dlg, const TempDir& dir, const std::s
   QCOMPARE(QApplication::focusWidget(), dlg.GetDlgItem(IDC_OUTPUT));
   QTest::keyClicks(QApplication::focusWidget(), Q(dir / "out.txt"));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-  QCOMPARE(Messages(ui), QStringList{QStringLiteral("转换结束")});
+  QCOMPARE(Messages(ui).size(), 1);
+  QCOMPARE(FirstLine(Messages(ui).at(0)), QStringLiteral("转换结束"));  // what was lost follows it
   QCOMPARE(Slurp(dir / "out.txt"), expected);
   QVERIFY(ProgressBar(dlg)->maximum() > 0);
   QCOMPARE(ProgressBar(dlg)->value(), ProgressBar(dlg)->maximum());
@@ -238,6 +259,33 @@ inline void CheckFailurePath(CConvDialog& dlg, const TempDir& dir, const std::st
 }
 
 // Saves what the dialog looks like.
+// A file with bytes the code drops and a NUL that ends it early: the end
+// message says both, and with "保留其他文字" checked the output keeps what
+// the keep rule keeps (as the core does) and the message says only what is
+// still lost. The box starts unchecked and stays as the user leaves it.
+template <class Converter>
+void CheckLossReport(CConvDialog& dlg, const TempDir& dir, const std::string& input) {
+  TestUi ui;
+  qorvel::platform::ScopedUi use(ui);
+  auto* keep = qobject_cast<QCheckBox*>(dlg.GetDlgItem(IDC_KEEP));
+  QVERIFY(keep);
+  QCOMPARE(keep->text(), QStringLiteral("保留其他文字"));
+  QVERIFY(!keep->isChecked());
+  Spit(dir / "in.txt", input);
+  for (const bool kept : {false, true}) {
+    if (kept) QTest::mouseClick(keep, Qt::LeftButton, {}, QPoint(4, keep->height() / 2));
+    QCOMPARE(keep->isChecked(), kept);
+    Convert(dlg, Q(dir / "in.txt"), Q(dir / "out.txt"));
+    const QString said = ui.m_messages.empty() ? QString() : ui.m_messages.back().text;
+    QCOMPARE(said, EndMessage<Converter>(dir, input, kept));
+    QCOMPARE(Slurp(dir / "out.txt"), CoreOutput<Converter>(dir, input, kept));
+    if (!kept) {
+      QVERIFY(said.contains(QStringLiteral("无法转换")));
+      QVERIFY(said.contains(QStringLiteral("NUL 处结束")));
+    }
+  }
+}
+
 inline void SaveScreenshot(QWidget& w, const char* name) {
   const QString path = QStringLiteral(QORVEL_TEST_OUTPUT_DIR "/") + QLatin1String(name);
   QVERIFY(w.grab().save(path, "PNG"));

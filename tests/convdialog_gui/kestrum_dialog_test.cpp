@@ -56,6 +56,14 @@ class KestrumDialogTest : public QObject {
     convert(std::string());
   }
 
+  // A control byte and a prefix step that gives nothing, then a NUL and
+  // more text.
+  void saysWhatWasDroppedAndKeepsOtherText() {
+    TempDir dir;
+    Shown shown;
+    CheckLossReport<qorvel::HasiConverter>(shown.dlg, dir, std::string("AB\x01" "C`\x02" "D\0tail", 12));
+  }
+
   // Started as "kestrum FILE" (the desktop entry), then driven by keyboard.
   void commandLineFileAndKeyboardPath() {
     TempDir dir;

@@ -69,6 +69,15 @@ class OrlentaDialogTest : public QObject {
     convert(std::string());
   }
 
+  // 中国人 among Mengkeli units, a control byte, then a NUL and more text.
+  void saysWhatWasDroppedAndKeepsOtherText() {
+    TempDir dir;
+    Shown shown;
+    CheckLossReport<qorvel::MengkeliFileConverter>(shown.dlg, dir,
+                                                   std::string("\xF8\xA2 \xD6\xD0\xB9\xFA\xC8\xCB\x01 \xF8\xA2\0tail", 18));
+    SaveScreenshot(shown.dlg, "orlenta_keep.png");
+  }
+
   void keyboardPath() {
     TempDir dir;
     Shown shown;

@@ -13,7 +13,8 @@ using testing::H;
 
 std::string Word(std::string_view hex) {
   std::string out;
-  ConvertMengkeliWord(H(hex), out);
+  Drops drops;
+  ConvertMengkeliWord(H(hex), out, {drops, 0});
   return out;
 }
 
@@ -35,7 +36,8 @@ TEST(MengkeliWord, FixedUnitsAndUnitsWithoutEntry) {
 
 TEST(MengkeliWord, AppendsToWhatIsThere) {
   std::string out = "ab";
-  ConvertMengkeliWord(H("F8A2"), out);
+  Drops drops;
+  ConvertMengkeliWord(H("F8A2"), out, {drops, 0});
   EXPECT_EQ(out, "ab" + H("F8A4"));
 }
 
