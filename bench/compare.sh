@@ -86,7 +86,8 @@ row() { # label kind in args...
 before=${QORVEL_BEFORE:-}
 printf '%-15s %-7s %7s %7s %7s %7s %8s %9s %8s %7s%s\n' mode input null_s tr_s vs_tr file_s catout_s vs_catout \
   peak_MiB /input "$([ -z "$before" ] || printf ' %8s %9s' before_s vs_before)"
-head -c $((mb * 1024 * 1024 * 2)) /dev/urandom | tr -d '\000' | head -c $((mb * 1024 * 1024)) >"$work/bytes.txt"
+head -c $((mb * 1024 * 1024 * 2)) /dev/urandom | tr -d '\000' >"$work/bytes.txt"
+truncate -s $((mb * 1024 * 1024)) "$work/bytes.txt"
 codes=$("$qorvel" convert --list | cut -f1)
 for code in $codes; do
   repeat_to "samples/${code%%-*}_sample.txt" "$mb" "$work/sample.txt"
