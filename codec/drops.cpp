@@ -4,7 +4,7 @@
 
 namespace qorvel {
 
-void Drops::Note(std::uint64_t offset, std::uint64_t bytes) {
+void Drops::NoteAmongFirst(std::uint64_t offset, std::uint64_t bytes) {
   for (std::uint64_t k = 0; k < bytes; ++k) {
     // Keep the smallest offsets: insert in order, the largest falls off.
     const std::size_t kept = Kept();

@@ -36,7 +36,15 @@ struct Drops {
 
   // `bytes` bytes from `offset` on are dropped. A code may note its drops out
   // of order (a word's units are converted after the bytes between them).
-  void Note(std::uint64_t offset, std::uint64_t bytes = 1);
+  // Once the offsets kept are the first five, a drop further on only counts:
+  // that is the path a text with many drops takes, kept short and inline.
+  void Note(std::uint64_t offset, std::uint64_t bytes = 1) {
+    if (count >= kKeptOffsets && offset >= first[kKeptOffsets - 1]) [[likely]] {
+      count += bytes;
+      return;
+    }
+    NoteAmongFirst(offset, bytes);
+  }
 
   // Adds the drops of a conversion of the input that follows from offset
   // `shift` on: its count adds to this one, its offsets move by `shift`.
@@ -55,6 +63,9 @@ struct Drops {
   bool operator==(const Drops& o) const {
     return count == o.count && std::equal(first.begin(), first.begin() + Kept(), o.first.begin());
   }
+
+ private:
+  void NoteAmongFirst(std::uint64_t offset, std::uint64_t bytes);
 };
 
 // Where a scan over a piece of the input notes its drops: `base` is the
@@ -63,6 +74,54 @@ struct DropLog {
   Drops& drops;
   std::uint64_t base;
   void Note(std::size_t at, std::uint64_t bytes = 1) const { drops.Note(base + at, bytes); }
+};
+
+// What a scan's inner loop drops, counted in a register: offsets are noted
+// only while the first five are not all known, and after that a drop only
+// adds to a count that goes into `drops` at Flush. Good for drops noted in
+// the order of their offsets, after every drop noted so far (so once five
+// are kept, none of the later ones can be among the first). Flush before
+// anything else notes into the same Drops, and at the end.
+class DropTally {
+ public:
+  explicit DropTally(const DropLog& log)
+      : drops_(&log.drops), base_(log.base), noting_(log.drops.count < Drops::kKeptOffsets) {}
+
+  // `bytes` bytes from offset `at` of the piece are dropped (0: none).
+  // Past the first five no branch depends on `bytes`: in a text full of
+  // drops such a branch would be mispredicted at every other step.
+  void Add(std::size_t at, std::uint64_t bytes) {
+    if (noting_) [[unlikely]] {
+      if (bytes == 0) return;
+      drops_->Note(base_ + at, bytes);
+      noting_ = drops_->count < Drops::kKeptOffsets;
+      return;
+    }
+    pending_ += bytes;
+  }
+  void Flush() {
+    drops_->count += pending_;
+    pending_ = 0;
+  }
+
+  // Taking back what was added since Mark (later notes only ever went
+  // after the ones kept then).
+  struct Mark {
+    std::uint64_t count, pending;
+    bool noting;
+  };
+  Mark Here() const { return {drops_->count, pending_, noting_}; }
+  void Back(const Mark& m) {
+    drops_->count = m.count;
+    pending_ = m.pending;
+    noting_ = m.noting;
+  }
+
+ private:
+  Drops* drops_;
+  std::uint64_t base_;
+  std::uint64_t pending_ = 0;
+  bool noting_;
 };
 
 // Where a text that a NUL byte ended stopped short. A NUL at the very end of

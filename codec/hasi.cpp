@@ -174,17 +174,10 @@ bool IsMixed(const unsigned char* p, const unsigned char* end) {
 // costs more than this loop's longer chain of loads. Stops early where a NUL
 // begins a unit. Writes at most eight bytes per two bytes taken, and no
 // more than four per byte in all once the last unit's four are counted.
-// Where a block notes what it drops: offsets count from `origin`, the
-// chunk's first byte, at offset `originAt` of the input.
-struct DropPlace {
-  Drops& drops;
-  const unsigned char* origin;
-  std::uint64_t originAt;
-  std::uint64_t At(const unsigned char* p) const { return originAt + static_cast<std::uint64_t>(p - origin); }
-};
-
+// Offsets in the chunk count from `origin`, its first byte.
 const unsigned char* ConvertMixed(const unsigned char* p, const unsigned char* end, char*& out, const Unit* units,
-                                  const DropPlace& place) {
+                                  const unsigned char* origin, DropTally& outer) {
+  DropTally tally = outer;  // a local copy stays in registers
   char* o = out;
   while (end - p >= 3 && p[0] != 0) {
     const std::size_t b0 = p[0], b1 = p[1], b2 = p[2];
@@ -204,10 +197,11 @@ const unsigned char* ConvertMixed(const unsigned char* p, const unsigned char* e
     std::memcpy(o, u.bytes, 4);
     o += u.len;
     const std::size_t step = 1 + (grave | tilde | pair) + graveTilde;
-    if (u.drops) [[unlikely]] place.drops.Note(place.At(p), step);
+    tally.Add(static_cast<std::size_t>(p - origin), u.drops * step);
     p += step;
   }
   out = o;
+  outer = tally;
   return p;
 }
 
@@ -236,7 +230,8 @@ struct HasiConverter::Block {
   Pending pending;
   bool ended;
   const Unit* units;  // the rule's table
-  DropPlace place;
+  const unsigned char* origin;  // the chunk's first byte, where the tally's offsets start
+  DropTally tally;
 };
 
 void HasiConverter::ConvertBlock(Block& blk) {
@@ -247,13 +242,15 @@ void HasiConverter::ConvertBlock(Block& blk) {
   const Unit* const units = blk.units;
   const Unit* const afterGraveUnits = units + kGraveRow;
   const Unit* const afterTildeUnits = units + kTildeRow;
-  const DropPlace& place = blk.place;
+  const unsigned char* const origin = blk.origin;
+  DropTally tally = blk.tally;
 
-  // Writes the unit that ends a step of `bytes` bytes just before p.
+  // Writes the unit that ends a step of `bytes` bytes just before p (the
+  // step may have begun in the chunk before: offsets are whole numbers).
   const auto write = [&](const Unit& u, std::uint64_t bytes) {
     std::memcpy(o, u.bytes, 4);
     o += u.len;
-    if (u.drops) [[unlikely]] place.drops.Note(place.At(p) - bytes, bytes);
+    tally.Add(static_cast<std::size_t>(p - origin) - bytes, u.drops * bytes);
   };
   // `p` is at the byte after a grave prefix (and p < end).
   const auto afterGrave = [&] {
@@ -281,7 +278,7 @@ void HasiConverter::ConvertBlock(Block& blk) {
     }
   }
 
-  if (IsMixed(p, end)) p = ConvertMixed(p, end, o, units, place);
+  if (IsMixed(p, end)) p = ConvertMixed(p, end, o, units, origin, tally);
   // A unit is cut only by the block's end, so `pending` is set only there.
   while (p < end) {
     const Unit& u = units[*p++];
@@ -316,6 +313,7 @@ void HasiConverter::ConvertBlock(Block& blk) {
   blk.p = p;
   blk.o = o;
   blk.pending = pending;
+  blk.tally = tally;
 }
 
 bool HasiConverter::Feed(std::string_view chunk, std::string& out) {
@@ -325,13 +323,14 @@ bool HasiConverter::Feed(std::string_view chunk, std::string& out) {
   out.reserve(out.size() + 2 * chunk.size());
   char buf[kMaxOutPerByte * kBlock];
   Block blk{begin, begin, buf, carried_.pending, false, options_.keep ? kKeepUnits.data() : kAllUnits.data(),
-            DropPlace{carried_.drops, begin, carried_.consumed}};
+            begin, DropTally({carried_.drops, carried_.consumed})};
   while (blk.p < end && !blk.ended) {
     blk.end = blk.p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(end - blk.p));
     blk.o = buf;
     ConvertBlock(blk);
     out.append(buf, static_cast<std::size_t>(blk.o - buf));
   }
+  blk.tally.Flush();
   carried_.pending = blk.pending;
   carried_.ended = blk.ended;
   carried_.consumed += static_cast<std::uint64_t>(blk.p - begin);

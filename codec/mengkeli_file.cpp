@@ -175,6 +175,7 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
   const std::array<ByteClass, 256>& classOf = classes_->of;
   // Offsets count from the start of the input; s[0] is at `consumed`.
   const DropLog log{carried_.drops, carried_.consumed};
+  DropTally tally(log);
   std::size_t lookAheads = 0;  // not used here: words are short
   // Whether s[k] (before `inside`) is dropped: a kept lead byte without a
   // second byte is dropped like any other and does not end the word.
@@ -189,17 +190,17 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
         char* const wordOut = o;
         const std::size_t runStop = std::min(inside, i + kMaxRun);
         // Nothing pending is noted at or after wordStart, so what the scan
-        // below notes comes last and goes again with the count.
-        const std::uint64_t droppedBefore = carried_.drops.count;
+        // below tallies comes last and can be taken back.
+        const DropTally::Mark before = tally.Here();
         int lead = table.leadIndex[s[i]];
         do {
-          i = TakeUnit(table, lead, s, i, o, lookAheads, log);
+          i = TakeUnit(table, lead, s, i, o, lookAheads, tally);
         } while (i < runStop && (lead = table.leadIndex[s[i]]) >= 0);
         if (i < runStop && classOf[s[i]] != ByteClass::kLF && !dropped(i)) break;
         // The word goes on past a line feed or a dropped byte, and its units
         // may join across them: gather the units, write the line feeds, then
         // the word's conversion.
-        carried_.drops.count = droppedBefore;
+        tally.Back(before);
         i = wordStart;
         o = wordOut;
         std::size_t units = 0;
@@ -222,10 +223,15 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
         }
         if (i >= runStop) {  // the word's end is not in sight
           out = wordOut;
+          tally.Flush();
           return wordStart;
         }
+        // Noted out of order, straight into the Drops: the tally starts
+        // again after them.
+        tally.Flush();
         carried_.drops.Add(between, 0);
         ConvertPlacedWord(std::string_view(gathered_.get(), units), gatheredPlaces_);
+        tally = DropTally(log);
         std::memcpy(o, wordOut_.data(), wordOut_.size());
         o += wordOut_.size();
         break;
@@ -238,7 +244,7 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
         ++i;
         break;
       case ByteClass::kDrop:
-        log.Note(i);
+        tally.Add(i, 1);
         ++i;
         break;
       case ByteClass::kKeptLead:
@@ -249,7 +255,7 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
           o += 2;
           i += 2;
         } else {
-          log.Note(i);
+          tally.Add(i, 1);
           ++i;
         }
         break;
@@ -261,10 +267,12 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
       case ByteClass::kNul:
         carried_.ended = true;
         out = o;
+        tally.Flush();
         return i + 1;
     }
   }
   out = o;
+  tally.Flush();
   return i;
 }
 

@@ -24,11 +24,12 @@ constexpr std::size_t kBlockOut = kUnitOutPerByte * kBlock + 8 + 8;
 // `stop` has its whole span inside the text. Counts the look-ahead units.
 template <Followers kFollowers>
 std::size_t ScanInside(const UnitTable& t, const unsigned char* s, std::size_t i, std::size_t stop, char*& o,
-                       std::size_t& lookAheads, const DropLog& log) {
+                       std::size_t& lookAheads, DropTally& outer) {
+  DropTally tally = outer;  // a local copy stays in registers
   while (i < stop) {
     const int lead = t.leadIndex[s[i]];
     if (lead >= 0) {
-      i = TakeUnit<kFollowers>(t, lead, s, i, o, lookAheads, log);
+      i = TakeUnit<kFollowers>(t, lead, s, i, o, lookAheads, tally);
       continue;
     }
     // A byte that starts no unit passes through; lead bytes are 0x80 and
@@ -42,21 +43,22 @@ std::size_t ScanInside(const UnitTable& t, const unsigned char* s, std::size_t i
       *o++ = static_cast<char>(s[i++]);
     }
   }
+  outer = tally;
   return i;
 }
 
 // The unit at s[i] near the end of the whole text (s[i] a lead byte, i < n),
 // taken with every check.
 std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_t n, std::size_t i, char*& o,
-                          const DropLog& log) {
+                          DropTally& tally) {
   if (i + 1 == n) {  // a lead byte with nothing after it is dropped
-    log.Note(i);
+    tally.Add(i, 1);
     return n;
   }
   const UnitCell& cell = t.units[static_cast<std::size_t>(t.leadIndex[s[i]])][s[i + 1]];
   switch (cell.step) {
     case UnitStep::kRestart:
-      log.Note(i);
+      tally.Add(i, 1);
       return i + 1;
     case UnitStep::kSkip:
       PutOutput(o, cell.out);
@@ -68,7 +70,7 @@ std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_
       if (i + 3 < n) {
         if (const JoinCell* join = t.FindJoinCell(cell, s[i + 2], s[i + 3])) {
           PutOutput(o, join->out);
-          if (join->dropped) log.Note(i, join->dropped);
+          tally.Add(i, join->dropped);
           return i + 4;
         }
       }
@@ -77,7 +79,7 @@ std::size_t TakeLastUnits(const UnitTable& t, const unsigned char* s, std::size_
       break;
   }
   PutOutput(o, cell.out);
-  if (cell.dropped) log.Note(i, cell.dropped);
+  tally.Add(i, cell.dropped);
   return i + 2;
 }
 
@@ -107,12 +109,13 @@ std::size_t ScanUnits(const UnitTable& t, std::string_view text, bool last, std:
   // every follower is looked up once one unit in eight looks ahead (a block
   // holds about kBlock / 2 units).
   bool mostlyLookAheads = false;
+  DropTally tally(log);
   while (i < inside) {
     char* o = buf;
     std::size_t lookAheads = 0;
     i = mostlyLookAheads
-            ? ScanInside<Followers::kOfEveryUnit>(t, s, i, std::min(inside, i + kBlock), o, lookAheads, log)
-            : ScanInside<Followers::kOfLookAheadUnits>(t, s, i, std::min(inside, i + kBlock), o, lookAheads, log);
+            ? ScanInside<Followers::kOfEveryUnit>(t, s, i, std::min(inside, i + kBlock), o, lookAheads, tally)
+            : ScanInside<Followers::kOfLookAheadUnits>(t, s, i, std::min(inside, i + kBlock), o, lookAheads, tally);
     mostlyLookAheads = lookAheads * 16 > kBlock;
     out.append(buf, static_cast<std::size_t>(o - buf));
   }
@@ -123,12 +126,13 @@ std::size_t ScanUnits(const UnitTable& t, std::string_view text, bool last, std:
     if (t.leadIndex[s[i]] < 0) {
       *o++ = static_cast<char>(s[i++]);
     } else if (last) {
-      i = TakeLastUnits(t, s, n, i, o, log);
+      i = TakeLastUnits(t, s, n, i, o, tally);
     } else {
       break;
     }
   }
   out.append(buf, static_cast<std::size_t>(o - buf));
+  tally.Flush();
   return i;
 }
 

@@ -430,11 +430,11 @@ enum class Followers : std::uint8_t { kOfLookAheadUnits, kOfEveryUnit };
 
 // Takes the unit at s[i], whose lead byte has position `lead` in the test
 // order, when table.span bytes from i lie inside the text. Appends its output
-// at `o` (room for eight bytes), notes what it drops in `log`, counts it in
+// at `o` (room for eight bytes), tallies what it drops, counts it in
 // `lookAheads` if it looks ahead, and returns where the scan goes on.
 template <Followers kFollowers = Followers::kOfLookAheadUnits>
 inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s, std::size_t i, char*& o,
-                            std::size_t& lookAheads, const DropLog& log) {
+                            std::size_t& lookAheads, DropTally& tally) {
   const UnitCell& cell = t.units[static_cast<std::size_t>(lead)][s[i + 1]];
   lookAheads += cell.step == UnitStep::kJoin;
   switch (cell.step) {
@@ -444,7 +444,7 @@ inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s
     case UnitStep::kJoin:
       if (const JoinCell* join = t.FindJoinCell(cell, s[i + 2], s[i + 3])) {
         PutOutput(o, join->out);
-        if (join->dropped) [[unlikely]] log.Note(i, join->dropped);
+        tally.Add(i, join->dropped);
         return i + 4;
       }
       break;
@@ -452,11 +452,11 @@ inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s
       PutOutput(o, cell.out);
       return s[i + 2] == t.skipLead && s[i + 3] == t.skipSecond ? i + 4 + t.skipExtra : i + 2;
     case UnitStep::kRestart:
-      log.Note(i);  // the lead byte goes; the second byte leads the next unit
+      tally.Add(i, 1);  // the lead byte goes; the second byte leads the next unit
       return i + 1;
   }
   PutOutput(o, cell.out);
-  if (cell.dropped) [[unlikely]] log.Note(i, cell.dropped);
+  tally.Add(i, cell.dropped);
   return i + 2;
 }
 

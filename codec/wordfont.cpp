@@ -46,6 +46,7 @@ constexpr ExtraByte kWordFontExtras[] = {
 struct alignas(8) Output {
   char bytes[4] = {};
   std::uint8_t len = 0;
+  std::uint8_t dropped = 1;  // 1 for a byte that appends nothing
 };
 
 consteval Output DecodeCell(std::string_view cell) {
@@ -54,6 +55,7 @@ consteval Output DecodeCell(std::string_view cell) {
   Output o;
   for (std::uint8_t k = 0; k < hex.len; ++k) o.bytes[k] = hex.bytes[k];
   o.len = hex.len;
+  o.dropped = hex.len == 0;
   return o;
 }
 
@@ -97,6 +99,7 @@ std::size_t ScanWordFont(std::string_view text, bool last, std::string& out, Dro
   const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
   const auto* p = begin;
   const auto* const end = p + text.size();
+  DropTally tally(log);
   while (p < end) {
     const auto* const blockEnd = p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(end - p));
     char* o = buf;
@@ -104,9 +107,10 @@ std::size_t ScanWordFont(std::string_view text, bool last, std::string& out, Dro
       const Output& cell = kWordFontTable[*p];
       std::memcpy(o, cell.bytes, 4);
       o += cell.len;
-      if (cell.len != 0) [[likely]]
-        continue;
-      if constexpr (kKeep) {
+      if constexpr (!kKeep) {
+        tally.Add(static_cast<std::size_t>(p - begin), cell.dropped);
+      } else {
+        if (cell.len != 0) continue;
         if (KeptAlone(*p)) {
           *o++ = static_cast<char>(*p);
           continue;
@@ -114,6 +118,7 @@ std::size_t ScanWordFont(std::string_view text, bool last, std::string& out, Dro
         if (KeptLead(*p)) {
           if (p + 1 == end && !last) {  // the byte it may take comes with the next piece
             out.append(buf, static_cast<std::size_t>(o - buf));
+            tally.Flush();
             return static_cast<std::size_t>(p - begin);
           }
           if (p + 1 < end && KeptTrail(p[1])) {
@@ -123,11 +128,12 @@ std::size_t ScanWordFont(std::string_view text, bool last, std::string& out, Dro
             continue;
           }
         }
+        tally.Add(static_cast<std::size_t>(p - begin), 1);
       }
-      log.Note(static_cast<std::size_t>(p - begin));
     }
     out.append(buf, static_cast<std::size_t>(o - buf));
   }
+  tally.Flush();
   return text.size();
 }
 
