@@ -37,4 +37,4 @@ fi
 
 node web_test.cjs "$page" "$qorvel" "$reference" "$root/samples" "$work/test"
 node velmar_test.cjs "$page" "$qorvel" "$root/samples" "$work/velmar"
-node npm_test.cjs "$tarball" "$qorvel" "$reference" "$root" "$work/npm-test"
+node npm_test.cjs "$tarball" "$qorvel" "$root" "$work/npm-test"
