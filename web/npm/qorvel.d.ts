@@ -65,7 +65,10 @@ export class Converter {
   readonly dropped: number;
   /** The offsets in the input of the first dropped bytes, at most DROPPED_OFFSETS, ascending. */
   readonly droppedOffsets: number[];
-  /** The offset of the NUL byte that ended the text, or null if none did. */
+  /** The offset of the NUL byte that ended the text, or null if none did.
+   * `qorvel convert` names it only when bytes other than NULs follow it (a
+   * clipboard block's terminator and padding end nothing early); a
+   * Converter does not see what follows, so the caller judges that. */
   readonly endedAt: number | null;
   /** Whether a NUL byte ended the text. */
   readonly ended: boolean;

@@ -143,7 +143,7 @@ export class Converter {
   get dropped() { return this.#losses().dropped; }
   /** The offsets of the first of them, at most DROPPED_OFFSETS. */
   get droppedOffsets() { return this.#losses().offsets; }
-  /** The offset of the NUL byte that ended the text, or null. */
+  /** The offset of the NUL byte that ended the text, or null (also where only NULs follow it). */
   get endedAt() { return this.#losses().endedAt; }
   /** Whether a NUL byte ended the text: later input is not read. */
   get ended() { return this.endedAt !== null; }

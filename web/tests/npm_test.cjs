@@ -61,7 +61,12 @@ function randomBytes(length, nul) {
     else if (kind < 6) out.push(pick(STEER));
     else out.push(random(256));
   }
-  return Buffer.from(out.slice(0, length).map((b) => (b === 0 && !nul ? 0x20 : b)));
+  const bytes = Buffer.from(out.slice(0, length).map((b) => (b === 0 && !nul ? 0x20 : b)));
+  // A NUL that ends the text with only NULs after it ends nothing early, and
+  // qorvel does not name it, where endedAt does: the last byte is no NUL.
+  if (nul && length > 1) bytes[random(length - 1)] = 0;
+  if (length && bytes[length - 1] === 0) bytes[length - 1] = 0x41;
+  return bytes;
 }
 const b64 = (b) => Buffer.from(b).toString('base64');
 const units = (text) => b64(Buffer.from(text, 'utf16le'));
