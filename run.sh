@@ -6,7 +6,8 @@
 #   ./run.sh            the job above
 #   ./run.sh velmar     start Velmar on the Qorvel sample (needs a display)
 #   ./run.sh orlenta    start Orlenta;  ./run.sh kestrum  start Kestrum
-#   ./run.sh web        build the web edition, out/web/index.html, and print its path
+#   ./run.sh web        build the web edition, out/web/index.html, and the npm package
+#                       out/qorvel-VERSION.tgz; print their paths
 #   ./run.sh windows    cross-build velmar.exe, orlenta.exe, kestrum.exe and qorvel.exe into
 #                       out/windows/, with qorvel-windows.zip and qorvel-setup.exe; print their paths
 #                       (the first time also builds Qt for Windows into a cache: about 50 minutes)
@@ -43,7 +44,9 @@ while IFS=$'\t' read -r code _; do
 done < <("$qorvel" convert --list)
 
 if command -v clang++-16 >/dev/null && command -v node >/dev/null; then
-  echo "Web edition (open it in a browser): $(web/build.sh)"
+  web=$(web/build.sh)
+  echo "Web edition (open it in a browser): $(sed -n 1p <<<"$web")"
+  echo "npm package qorvel (for npm install): $(sed -n 2p <<<"$web")"
 fi
 
 if [ -x "$build/velmar/velmar" ]; then

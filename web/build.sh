@@ -3,7 +3,9 @@
 # layout/) compiled to WebAssembly with Debian's clang and wasm32-wasi
 # libraries (web/CMakeLists.txt), the code page 936 tables taken from the
 # desktop clipboard's conversion (cp936/cp936_icu.cpp, over ICU), and one
-# self-contained page, out/web/index.html. Prints the page's path.
+# self-contained page, out/web/index.html, and the npm package qorvel over
+# the same module and scripts (web/npm/), packed into out/qorvel-VERSION.tgz.
+# Prints the page's path, then the package's.
 # Incremental: a second run rebuilds only what changed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -34,4 +36,10 @@ if [ ! -s "$build/cp936_table.js" ] || [ "$table_tool" -nt "$build/cp936_table.j
 fi
 
 node "$root/web/assemble.cjs" "$root/web/page" "$build/wasm/qorvel_core.wasm" "$build/cp936_table.js" "$out"
+
+package="$build/npm/qorvel"
+node "$root/web/npm/pack.cjs" "$root/web/npm" "$root/web/page" "$build/wasm/qorvel_core.wasm" \
+  "$build/cp936_table.js" "$build/wasm/version.txt" "$root/LICENSE" "$package"
+tarball=$(cd "$package" && npm pack --pack-destination "$root/out" --silent --no-audit --no-fund)
 echo "$out"
+echo "$root/out/$tarball"

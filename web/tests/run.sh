@@ -5,14 +5,18 @@
 # Linux half, cp936/cp936_icu.cpp, over ICU),
 # and runs web_test.cjs (the converters, the clipboard mapping, paste and
 # files, from file://) and velmar_test.cjs (open, size, print, writing into
-# a folder, from a loopback address) against the test build's qorvel.
+# a folder, from a loopback address) against the test build's qorvel, and
+# npm_test.cjs (the npm package installed from its tarball, in Node and in a
+# page).
 #   web/tests/run.sh [QORVEL]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 qorvel=${1:-$root/build/test/cli/qorvel}
 work="$root/build/web"
 
-page=$("$root/web/build.sh")
+built=$("$root/web/build.sh")
+page=$(sed -n 1p <<<"$built")
+tarball=$(sed -n 2p <<<"$built")
 
 cd "$root/web/tests"
 if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modules/.package-lock.json ]; then
@@ -33,3 +37,4 @@ fi
 
 node web_test.cjs "$page" "$qorvel" "$reference" "$root/samples" "$work/test"
 node velmar_test.cjs "$page" "$qorvel" "$root/samples" "$work/velmar"
+node npm_test.cjs "$tarball" "$qorvel" "$root" "$work/npm-test"
