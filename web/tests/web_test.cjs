@@ -560,10 +560,12 @@ async function step(name, fn) {
       // Cleared while a long job converts and one waits behind it: the jobs
       // not ended when the click lands stay, the rest go.
       const big = path.join(workDir, 'long.txt');
-      fs.writeFileSync(big, Buffer.alloc(64 << 20, samples.mengkeli));
+      // Large enough, and watched often enough, that a busy machine still
+      // clicks while it converts.
+      fs.writeFileSync(big, Buffer.alloc(160 << 20, samples.mengkeli));
       await choose([big, small[0]]);
       await page.waitForFunction(() => document.querySelector('#jobs li:last-child').previousElementSibling
-        .querySelector('progress').value > 0);
+        .querySelector('progress').value > 0, { polling: 10 });
       const unended = await page.evaluate(() => {
         const names = [...document.querySelectorAll('#jobs li')].filter((li) => !li.matches('.done, .failed, .cancelled'))
           .map((li) => li.querySelector('.name').textContent);
