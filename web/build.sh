@@ -20,16 +20,9 @@ fi
 cmake --build "$build/wasm" >/dev/null
 
 table_tool="$build/cp936_table"
-table_sources=("$root/web/tools/cp936_table.cpp" "$root/cp936/cp936_icu.cpp")
-stale=$([ -x "$table_tool" ] || echo yes)
-for source in "${table_sources[@]}" "$root/cp936/cp936.h"; do
-  [ "$source" -nt "$table_tool" ] && stale=yes
-done
-if [ -n "$stale" ]; then
-  # shellcheck disable=SC2046
-  c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -I"$root" "${table_sources[@]}" \
-    $(pkg-config --cflags --libs icu-uc) -o "$table_tool"
-fi
+# shellcheck source=scripts/icu-tool.sh
+. "$root/scripts/icu-tool.sh"
+icu_tool "$root" "$table_tool" "$root/web/tools/cp936_table.cpp" "$root/cp936/cp936_icu.cpp"
 if [ ! -s "$build/cp936_table.js" ] || [ "$table_tool" -nt "$build/cp936_table.js" ]; then
   "$table_tool" > "$build/cp936_table.js.tmp"
   mv "$build/cp936_table.js.tmp" "$build/cp936_table.js"

@@ -24,16 +24,9 @@ if [ ! -f node_modules/.package-lock.json ] || [ package-lock.json -nt node_modu
 fi
 
 reference="$work/cp936_reference"
-reference_sources=(cp936_reference.cpp "$root/cp936/cp936_icu.cpp")
-stale=$([ -x "$reference" ] || echo yes)
-for source in "${reference_sources[@]}" "$root/cp936/cp936.h"; do
-  [ "$source" -nt "$reference" ] && stale=yes
-done
-if [ -n "$stale" ]; then
-  # shellcheck disable=SC2046
-  c++ -std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -I"$root" "${reference_sources[@]}" \
-    $(pkg-config --cflags --libs icu-uc) -o "$reference"
-fi
+# shellcheck source=scripts/icu-tool.sh
+. "$root/scripts/icu-tool.sh"
+icu_tool "$root" "$reference" cp936_reference.cpp "$root/cp936/cp936_icu.cpp"
 
 node web_test.cjs "$page" "$qorvel" "$reference" "$root/samples" "$work/test"
 node velmar_test.cjs "$page" "$qorvel" "$root/samples" "$work/velmar"
