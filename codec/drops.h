@@ -82,22 +82,27 @@ struct DropLog {
 // the order of their offsets, after every drop noted so far (so once five
 // are kept, none of the later ones can be among the first). Flush before
 // anything else notes into the same Drops, and at the end.
+//
+// A loop takes a block of steps in one of two ways, chosen at the block's
+// start from Noting(): while offsets are noted, a step that drops nothing
+// costs one well-predicted branch (clean text stays in this way); once five
+// are known, each step adds its count with no branch at all (a text full of
+// drops, where a branch would be mispredicted at every other step).
 class DropTally {
  public:
   explicit DropTally(const DropLog& log)
       : drops_(&log.drops), base_(log.base), noting_(log.drops.count < Drops::kKeptOffsets) {}
 
+  bool Noting() const { return noting_; }
+
   // `bytes` bytes from offset `at` of the piece are dropped (0: none).
-  // Past the first five no branch depends on `bytes`: in a text full of
-  // drops such a branch would be mispredicted at every other step.
+  template <bool kNoting = true>
   void Add(std::size_t at, std::uint64_t bytes) {
-    if (noting_) [[unlikely]] {
-      if (bytes == 0) return;
-      drops_->Note(base_ + at, bytes);
-      noting_ = drops_->count < Drops::kKeptOffsets;
-      return;
+    if constexpr (kNoting) {
+      if (bytes != 0) [[unlikely]] Dropped(at, bytes);
+    } else {
+      pending_ += bytes;
     }
-    pending_ += bytes;
   }
   void Flush() {
     drops_->count += pending_;
@@ -118,6 +123,15 @@ class DropTally {
   }
 
  private:
+  void Dropped(std::size_t at, std::uint64_t bytes) {
+    if (!noting_) {
+      pending_ += bytes;
+      return;
+    }
+    drops_->Note(base_ + at, bytes);
+    noting_ = drops_->count < Drops::kKeptOffsets;
+  }
+
   Drops* drops_;
   std::uint64_t base_;
   std::uint64_t pending_ = 0;

@@ -70,7 +70,6 @@ struct alignas(8) Unit {
   char bytes[4] = {};
   std::uint8_t len = 0;
   Kind kind = Kind::kWrite;
-  bool drops = false;  // a step that ends here writes nothing: all its bytes are dropped
 };
 
 // A cell of GlyphCodes ("F8A2" or "F8DC F8E5").
@@ -153,7 +152,6 @@ consteval std::array<Unit, 768> BuildUnits(bool keep) {
   std::copy(first.begin(), first.end(), t.begin());
   std::copy(grave.begin(), grave.end(), t.begin() + kGraveRow);
   std::copy(tilde.begin(), tilde.end(), t.begin() + kTildeRow);
-  for (Unit& u : t) u.drops = u.kind == Kind::kWrite && u.len == 0;
   return t;
 }
 constexpr std::array<Unit, 768> kAllUnits = BuildUnits(false);
@@ -175,6 +173,7 @@ bool IsMixed(const unsigned char* p, const unsigned char* end) {
 // begins a unit. Writes at most eight bytes per two bytes taken, and no
 // more than four per byte in all once the last unit's four are counted.
 // Offsets in the chunk count from `origin`, its first byte.
+template <bool kNoting>
 const unsigned char* ConvertMixed(const unsigned char* p, const unsigned char* end, char*& out, const Unit* units,
                                   const unsigned char* origin, DropTally& outer) {
   DropTally tally = outer;  // a local copy stays in registers
@@ -196,8 +195,15 @@ const unsigned char* ConvertMixed(const unsigned char* p, const unsigned char* e
     const Unit& u = units[cell];
     std::memcpy(o, u.bytes, 4);
     o += u.len;
+    // A step that writes nothing drops all its bytes; a GBK pair's cell is
+    // empty, its bytes copied above. (The test is on the length just used:
+    // a load of its own would cost this loop more than the rest.)
     const std::size_t step = 1 + (grave | tilde | pair) + graveTilde;
-    tally.Add(static_cast<std::size_t>(p - origin), u.drops * step);
+    if constexpr (kNoting) {
+      if (u.len == 0) [[unlikely]] tally.Add(static_cast<std::size_t>(p - origin), (pair ^ 1) * step);
+    } else {
+      tally.Add<false>(0, ((u.len == 0) & (pair ^ 1)) * step);
+    }
     p += step;
   }
   out = o;
@@ -234,6 +240,7 @@ struct HasiConverter::Block {
   DropTally tally;
 };
 
+template <bool kNoting>
 void HasiConverter::ConvertBlock(Block& blk) {
   const unsigned char* p = blk.p;
   const unsigned char* end = blk.end;
@@ -245,12 +252,13 @@ void HasiConverter::ConvertBlock(Block& blk) {
   const unsigned char* const origin = blk.origin;
   DropTally tally = blk.tally;
 
-  // Writes the unit that ends a step of `bytes` bytes just before p (the
-  // step may have begun in the chunk before: offsets are whole numbers).
+  // Writes the unit (of kind kWrite) that ends a step of `bytes` bytes just
+  // before p; one that writes nothing drops them all. The step may have
+  // begun in the chunk before: offsets wrap as whole numbers.
   const auto write = [&](const Unit& u, std::uint64_t bytes) {
     std::memcpy(o, u.bytes, 4);
     o += u.len;
-    tally.Add(static_cast<std::size_t>(p - origin) - bytes, u.drops * bytes);
+    tally.Add<kNoting>(static_cast<std::size_t>(p - origin) - bytes, (u.len == 0) * bytes);
   };
   // `p` is at the byte after a grave prefix (and p < end).
   const auto afterGrave = [&] {
@@ -278,7 +286,7 @@ void HasiConverter::ConvertBlock(Block& blk) {
     }
   }
 
-  if (IsMixed(p, end)) p = ConvertMixed(p, end, o, units, origin, tally);
+  if (IsMixed(p, end)) p = ConvertMixed<kNoting>(p, end, o, units, origin, tally);
   // A unit is cut only by the block's end, so `pending` is set only there.
   while (p < end) {
     const Unit& u = units[*p++];
@@ -327,7 +335,8 @@ bool HasiConverter::Feed(std::string_view chunk, std::string& out) {
   while (blk.p < end && !blk.ended) {
     blk.end = blk.p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(end - blk.p));
     blk.o = buf;
-    ConvertBlock(blk);
+    if (blk.tally.Noting()) ConvertBlock<true>(blk);
+    else ConvertBlock<false>(blk);
     out.append(buf, static_cast<std::size_t>(blk.o - buf));
   }
   blk.tally.Flush();

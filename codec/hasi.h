@@ -60,6 +60,7 @@ class HasiConverter final : public StreamConverter {
   };
 
   struct Block;
+  template <bool kNoting>  // see DropTally
   static void ConvertBlock(Block& b);
 
   struct Carried {

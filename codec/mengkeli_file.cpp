@@ -169,6 +169,7 @@ void MengkeliFileConverter::FlushWord(char* buf, char*& o, std::string& out) {
 // byte at or past `stop`, at a NUL, and at a word that goes on past an LF or
 // a dropped byte, past `inside` or past kMaxRun bytes: that word is left to
 // Step.
+template <bool kNoting>
 std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t i, std::size_t stop,
                                              std::size_t inside, char*& out) {
   const UnitTable& table = MengkeliUnitTable();
@@ -194,7 +195,7 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
         const DropTally::Mark before = tally.Here();
         int lead = table.leadIndex[s[i]];
         do {
-          i = TakeUnit(table, lead, s, i, o, lookAheads, tally);
+          i = TakeUnit<Followers::kOfLookAheadUnits, kNoting>(table, lead, s, i, o, lookAheads, tally);
         } while (i < runStop && (lead = table.leadIndex[s[i]]) >= 0);
         if (i < runStop && classOf[s[i]] != ByteClass::kLF && !dropped(i)) break;
         // The word goes on past a line feed or a dropped byte, and its units
@@ -244,7 +245,7 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
         ++i;
         break;
       case ByteClass::kDrop:
-        tally.Add(i, 1);
+        tally.Add<kNoting>(i, 1);
         ++i;
         break;
       case ByteClass::kKeptLead:
@@ -255,7 +256,7 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
           o += 2;
           i += 2;
         } else {
-          tally.Add(i, 1);
+          tally.Add<kNoting>(i, 1);
           ++i;
         }
         break;
@@ -372,7 +373,8 @@ bool MengkeliFileConverter::Feed(std::string_view chunk, std::string& out) {
     }
     if (carried_.state == State::kByte && carried_.word.empty() && i < inside) {
       const std::size_t stop = std::min(inside, i + kBlock);
-      i = ScanWords(s, i, stop, inside, o);
+      i = carried_.drops.count < Drops::kKeptOffsets ? ScanWords<true>(s, i, stop, inside, o)
+                                                      : ScanWords<false>(s, i, stop, inside, o);
       if (i >= stop || carried_.ended) continue;
     }
     i = Step(s, i, n, buf, o, out);

@@ -64,7 +64,9 @@ class MengkeliFileConverter final : public StreamConverter {
     std::uint64_t at;
   };
 
-  // The read pass from s[i] while nothing is pending, over whole words.
+  // The read pass from s[i] while nothing is pending, over whole words
+  // (kNoting: see DropTally).
+  template <bool kNoting>
   std::size_t ScanWords(const unsigned char* s, std::size_t i, std::size_t stop, std::size_t inside, char*& o);
   // The read pass for the byte at s[i], whatever is pending.
   std::size_t Step(const unsigned char* s, std::size_t i, std::size_t n, char* buf, char*& o, std::string& out);

@@ -22,14 +22,14 @@ constexpr std::size_t kBlockOut = kUnitOutPerByte * kBlock + 8 + 8;
 
 // The scan from s[i] while i < stop, where every unit that starts before
 // `stop` has its whole span inside the text. Counts the look-ahead units.
-template <Followers kFollowers>
+template <Followers kFollowers, bool kNoting>
 std::size_t ScanInside(const UnitTable& t, const unsigned char* s, std::size_t i, std::size_t stop, char*& o,
                        std::size_t& lookAheads, DropTally& outer) {
   DropTally tally = outer;  // a local copy stays in registers
   while (i < stop) {
     const int lead = t.leadIndex[s[i]];
     if (lead >= 0) {
-      i = TakeUnit<kFollowers>(t, lead, s, i, o, lookAheads, tally);
+      i = TakeUnit<kFollowers, kNoting>(t, lead, s, i, o, lookAheads, tally);
       continue;
     }
     // A byte that starts no unit passes through; lead bytes are 0x80 and
@@ -113,9 +113,13 @@ std::size_t ScanUnits(const UnitTable& t, std::string_view text, bool last, std:
   while (i < inside) {
     char* o = buf;
     std::size_t lookAheads = 0;
-    i = mostlyLookAheads
-            ? ScanInside<Followers::kOfEveryUnit>(t, s, i, std::min(inside, i + kBlock), o, lookAheads, tally)
-            : ScanInside<Followers::kOfLookAheadUnits>(t, s, i, std::min(inside, i + kBlock), o, lookAheads, tally);
+    const std::size_t stop = std::min(inside, i + kBlock);
+    if (mostlyLookAheads)
+      i = tally.Noting() ? ScanInside<Followers::kOfEveryUnit, true>(t, s, i, stop, o, lookAheads, tally)
+                         : ScanInside<Followers::kOfEveryUnit, false>(t, s, i, stop, o, lookAheads, tally);
+    else
+      i = tally.Noting() ? ScanInside<Followers::kOfLookAheadUnits, true>(t, s, i, stop, o, lookAheads, tally)
+                         : ScanInside<Followers::kOfLookAheadUnits, false>(t, s, i, stop, o, lookAheads, tally);
     mostlyLookAheads = lookAheads * 16 > kBlock;
     out.append(buf, static_cast<std::size_t>(o - buf));
   }

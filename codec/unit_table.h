@@ -432,7 +432,7 @@ enum class Followers : std::uint8_t { kOfLookAheadUnits, kOfEveryUnit };
 // order, when table.span bytes from i lie inside the text. Appends its output
 // at `o` (room for eight bytes), tallies what it drops, counts it in
 // `lookAheads` if it looks ahead, and returns where the scan goes on.
-template <Followers kFollowers = Followers::kOfLookAheadUnits>
+template <Followers kFollowers = Followers::kOfLookAheadUnits, bool kNoting = true>
 inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s, std::size_t i, char*& o,
                             std::size_t& lookAheads, DropTally& tally) {
   const UnitCell& cell = t.units[static_cast<std::size_t>(lead)][s[i + 1]];
@@ -444,7 +444,7 @@ inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s
     case UnitStep::kJoin:
       if (const JoinCell* join = t.FindJoinCell(cell, s[i + 2], s[i + 3])) {
         PutOutput(o, join->out);
-        tally.Add(i, join->dropped);
+        tally.Add<kNoting>(i, join->dropped);
         return i + 4;
       }
       break;
@@ -452,11 +452,11 @@ inline std::size_t TakeUnit(const UnitTable& t, int lead, const unsigned char* s
       PutOutput(o, cell.out);
       return s[i + 2] == t.skipLead && s[i + 3] == t.skipSecond ? i + 4 + t.skipExtra : i + 2;
     case UnitStep::kRestart:
-      tally.Add(i, 1);  // the lead byte goes; the second byte leads the next unit
+      tally.Add<kNoting>(i, 1);  // the lead byte goes; the second byte leads the next unit
       return i + 1;
   }
   PutOutput(o, cell.out);
-  tally.Add(i, cell.dropped);
+  tally.Add<kNoting>(i, cell.dropped);
   return i + 2;
 }
 

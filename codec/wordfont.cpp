@@ -46,7 +46,6 @@ constexpr ExtraByte kWordFontExtras[] = {
 struct alignas(8) Output {
   char bytes[4] = {};
   std::uint8_t len = 0;
-  std::uint8_t dropped = 1;  // 1 for a byte that appends nothing
 };
 
 consteval Output DecodeCell(std::string_view cell) {
@@ -55,7 +54,6 @@ consteval Output DecodeCell(std::string_view cell) {
   Output o;
   for (std::uint8_t k = 0; k < hex.len; ++k) o.bytes[k] = hex.bytes[k];
   o.len = hex.len;
-  o.dropped = hex.len == 0;
   return o;
 }
 
@@ -88,6 +86,29 @@ void ConvertWordFontPaste(std::string_view text, std::string& out) {
 
 namespace {
 
+// One block of the scan without the keep rule (kNoting: see DropTally).
+template <bool kNoting>
+char* ConvertBlock(const unsigned char* begin, const unsigned char* p, const unsigned char* blockEnd, char* o,
+                   DropTally& outer) {
+  DropTally tally = outer;  // a local copy stays in registers
+  // Unrolled, the loop's own steps make room for the count's.
+#pragma GCC unroll 8
+  for (; p < blockEnd; ++p) {
+    const Output& cell = kWordFontTable[*p];
+    std::memcpy(o, cell.bytes, 4);
+    o += cell.len;
+    // A byte is dropped when it appends nothing: the test is on the length
+    // just loaded, as a further load per byte would cost the loop a fifth.
+    if constexpr (kNoting) {
+      if (cell.len == 0) [[unlikely]] tally.Add(static_cast<std::size_t>(p - begin), 1);
+    } else {
+      tally.Add<false>(0, cell.len == 0);
+    }
+  }
+  outer = tally;
+  return o;
+}
+
 // The scan, with or without the keep rule: every byte is looked up on its
 // own; under the keep rule a byte the table drops may be copied, or take the
 // byte after it along (see ConvertOptions), which is the one place a byte
@@ -103,13 +124,16 @@ std::size_t ScanWordFont(std::string_view text, bool last, std::string& out, Dro
   while (p < end) {
     const auto* const blockEnd = p + std::min<std::size_t>(kBlock, static_cast<std::size_t>(end - p));
     char* o = buf;
+    if constexpr (!kKeep) {
+      o = tally.Noting() ? ConvertBlock<true>(begin, p, blockEnd, o, tally)
+                         : ConvertBlock<false>(begin, p, blockEnd, o, tally);
+      p = blockEnd;
+    }
     for (; p < blockEnd; ++p) {
       const Output& cell = kWordFontTable[*p];
       std::memcpy(o, cell.bytes, 4);
       o += cell.len;
-      if constexpr (!kKeep) {
-        tally.Add(static_cast<std::size_t>(p - begin), cell.dropped);
-      } else {
+      {
         if (cell.len != 0) continue;
         if (KeptAlone(*p)) {
           *o++ = static_cast<char>(*p);
