@@ -53,4 +53,10 @@ std::string ReferenceWrap(std::string_view source, std::uint32_t lineHeight,
                           const TextMeasurer& measurer = SystemFontCells());
 std::string ReferenceWebFormat(std::string_view wrapped);
 
+// The HTML columns of a wrapped text (each line ended by CR LF) in a face
+// of letters only: each line decoded on its own to UTF-16 by `decode` and
+// written a character at a time.
+std::string ReferenceHtmlColumns(std::string_view wrapped, std::u16string (*decode)(std::string_view),
+                                 std::string_view face, int size);
+
 }  // namespace qorvel
