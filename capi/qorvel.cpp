@@ -13,6 +13,8 @@
 #include "capi/qorvel.h"
 #include "capi/result.h"
 #include "codec/registry.h"
+#include "cp936/cp936.h"
+#include "layout/html.h"
 #include "layout/layout.h"
 
 struct qorvel_converter {
@@ -177,6 +179,23 @@ int LayOutText(const char* in, std::size_t in_size, std::uint32_t line_height, i
   return QORVEL_OK;
 }
 
+int HtmlOfText(const char* in, std::size_t in_size, std::uint32_t line_height, int size, const char* face,
+               const char* font_url, int fragment, char** out, std::size_t* out_size) {
+  if (!out || !out_size) return QORVEL_ERROR_INVALID_ARGUMENT;
+  *out = nullptr;
+  *out_size = 0;
+  if ((!in && in_size) || size < 1 || size > QORVEL_HTML_MAX_SIZE || (face && !*face))
+    return QORVEL_ERROR_INVALID_ARGUMENT;
+  const HtmlLook look{face ? std::string_view(face) : kDefaultHtmlFace, size,
+                      font_url ? std::string_view(font_url) : std::string_view()};
+  const std::string html = VerticalHtml(WrapText(Bytes(in, in_size), line_height), Cp936ToUtf8, look,
+                                        fragment ? HtmlForm::kFragment : HtmlForm::kDocument);
+  ResultBuffer result(html.size() + 1);
+  result.Append(html);
+  result.Release(out, out_size);
+  return QORVEL_OK;
+}
+
 }  // namespace
 }  // namespace qorvel::capi
 
@@ -190,7 +209,7 @@ const char* qorvel_status_message(int status) {
     case QORVEL_OUTPUT_FULL: return "the output buffer is full";
     case QORVEL_ENDED: return "a NUL byte ended the text";
     case QORVEL_ERROR_UNKNOWN_CODE: return "unknown code";
-    case QORVEL_ERROR_INVALID_ARGUMENT: return "invalid argument (a null pointer)";
+    case QORVEL_ERROR_INVALID_ARGUMENT: return "invalid argument (a null pointer, an empty face or a font size out of range)";
     case QORVEL_ERROR_NO_MEMORY: return "out of memory";
     case QORVEL_ERROR_FINISHED: return "the converter is finished: reset it before new input";
     case QORVEL_ERROR_INTERNAL: return "internal error";
@@ -276,6 +295,13 @@ int qorvel_convert_all(const char* code, const char* in, size_t in_size, char** 
 int qorvel_layout(const char* in, size_t in_size, uint32_t line_height, int wrapped, char** out,
                   size_t* out_size) {
   return Guarded([&] { return qorvel::capi::LayOutText(in, in_size, line_height, wrapped, out, out_size); });
+}
+
+int qorvel_html(const char* in, size_t in_size, uint32_t line_height, int size, const char* face,
+                const char* font_url, int fragment, char** out, size_t* out_size) {
+  return Guarded([&] {
+    return qorvel::capi::HtmlOfText(in, in_size, line_height, size, face, font_url, fragment, out, out_size);
+  });
 }
 
 void qorvel_free(void* buffer) { std::free(buffer); }

@@ -61,7 +61,7 @@ extern "C" {
 #endif
 
 #define QORVEL_VERSION_MAJOR 1
-#define QORVEL_VERSION_MINOR 1
+#define QORVEL_VERSION_MINOR 2
 #define QORVEL_VERSION_PATCH 0
 
 /* Statuses: zero and above are how a call went, below zero why it failed. */
@@ -174,6 +174,25 @@ QORVEL_API int qorvel_convert_all(const char *code, const char *in, size_t in_si
 #define QORVEL_DEFAULT_LINE_HEIGHT 500
 QORVEL_API int qorvel_layout(const char *in, size_t in_size, uint32_t line_height, int wrapped,
                              char **out, size_t *out_size);
+
+/* Since 1.2: the layout as HTML for today's browsers, which lay vertical
+ * text out themselves: the Qorvel text [in, in + in_size) wrapped at
+ * `line_height` as qorvel_layout wraps it, each wrapped line one column of
+ * `writing-mode: vertical-lr` text, left to right in source order (an empty
+ * line an empty column), every `& < > " '` of the text written as a
+ * reference. UTF-8 through the conversion of qorvel_to_utf8 (the Qorvel
+ * glyph codes F8A1.. as U+E234..). A whole document with
+ * `<meta charset="utf-8">`, or with `fragment` non-zero the columns alone,
+ * to paste. `face` (UTF-8; null for QORVEL_HTML_DEFAULT_FACE) and `size` (as
+ * Velmar's font size, 1 to QORVEL_HTML_MAX_SIZE: the font 2.5 size pixels
+ * high, columns 3 size pixels apart) give the look; `font_url` (UTF-8, null
+ * or empty for none) becomes an @font-face rule for readers without the
+ * face. The result is returned as qorvel_convert_all's. */
+#define QORVEL_HTML_DEFAULT_FACE "QorvelWebTolvane"
+#define QORVEL_HTML_DEFAULT_SIZE 7
+#define QORVEL_HTML_MAX_SIZE 1000
+QORVEL_API int qorvel_html(const char *in, size_t in_size, uint32_t line_height, int size, const char *face,
+                           const char *font_url, int fragment, char **out, size_t *out_size);
 
 /* The Unicode edge of the desktop clipboard and the web page: code page 936
  * with its user-defined area (where the Qorvel glyphs are) at U+E234... as

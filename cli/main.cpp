@@ -30,6 +30,8 @@
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
 #include "fileio/interrupt.h"
+#include "cp936/cp936.h"
+#include "layout/html.h"
 #include "layout/layout.h"
 #ifdef _WIN32
 #include "fileio/win32_text.h"
@@ -70,7 +72,9 @@ const char kMainHelp[] =
     "file is then left as it was.\n";
 
 const char kLayoutHelp[] =
-    "Usage: qorvel layout [--line-height N] [--wrapped] [-o OUT] [IN]\n"
+    "Usage: qorvel layout [--line-height N] [--wrapped | --html | --html-fragment]\n"
+    "                     [--font-face NAME] [--font-size N] [--font-url URL]\n"
+    "                     [--strict] [-q] [-o OUT] [IN]\n"
     "Lays out the Qorvel text of IN as Velmar does and writes its web-format\n"
     "text: the wrapped lines in reverse order, each preceded by CR LF.\n"
     "The text ends at its first NUL byte; when more than NULs follow it, a line\n"
@@ -80,6 +84,14 @@ const char kLayoutHelp[] =
     "                       8 per single-byte, 16 per double-byte character;\n"
     "                       compared unsigned, so a negative value never wraps)\n"
     "  -w, --wrapped        write the wrapped text instead\n"
+    "      --html           write an HTML document (UTF-8) instead: each wrapped\n"
+    "                       line one vertical column, left to right, as today's\n"
+    "                       browsers lay vertical text out themselves\n"
+    "      --html-fragment  the same columns as an HTML fragment, to paste\n"
+    "      --font-face NAME the font of the HTML (default QorvelWebTolvane)\n"
+    "      --font-size N    its size as Velmar's font size, 1 to 1000 (default 7):\n"
+    "                       2.5 N pixels high, columns 3 N pixels apart\n"
+    "      --font-url URL   where readers without the font get it (@font-face)\n"
     "  -o, --output OUT     write to OUT (default standard output)\n"
     "  -s, --strict         when the text ends early, exit with status 3 and\n"
     "                       write no output file\n"
@@ -88,8 +100,8 @@ const char kLayoutHelp[] =
 
 std::string ConvertHelp() {
   std::string help =
-      "Usage: qorvel convert --from CODE [-o OUT] [IN]\n"
-      "       qorvel convert --from CODE -O DIR [-j N] FILE...\n"
+      "Usage: qorvel convert --from CODE [--keep] [--strict] [-q] [-o OUT] [IN]\n"
+      "       qorvel convert --from CODE [--keep] [--strict] -O DIR [-j N] FILE...\n"
       "       qorvel convert --list\n"
       "Converts IN from CODE into Qorvel code and writes the result to OUT.\n"
       "With -O, converts every FILE into DIR as NAME_qv.txt (book.txt gives\n"
@@ -171,9 +183,40 @@ int ReportLoss(const std::string& in, const std::vector<std::string>& reasons, c
   return kExitLost;
 }
 
+// The HTML look from the options; face and URL are UTF-8 as given.
+struct HtmlOptions {
+  std::string face{kDefaultHtmlFace};
+  std::string fontUrl;
+  std::int32_t size = kDefaultHtmlSize;
+  HtmlLook Look() const { return {face, size, fontUrl}; }
+};
+
+HtmlOptions ParseHtmlOptions(const ParsedArgs& args) {
+  HtmlOptions options;
+  if (const auto face = args.Value("font-face")) {
+    if (face->empty()) throw UsageError("empty font face");
+    options.face = *face;
+  }
+  options.fontUrl = args.Value("font-url").value_or("");
+  if (const auto size = args.Value("font-size")) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(size->c_str(), &end, 10);
+    if (size->empty() || *end != '\0' || errno == ERANGE || value < 1 || value > 1000)
+      throw UsageError("invalid font size '" + *size + "' (a whole number from 1 to 1000)");
+    options.size = static_cast<std::int32_t>(value);
+  }
+  return options;
+}
+
 int RunLayout(const std::vector<std::string>& argv) {
   const ParsedArgs args = ParseArgs(argv, {{"line-height", 'l', true},
                                            {"wrapped", 'w', false},
+                                           {"html", 0, false},
+                                           {"html-fragment", 0, false},
+                                           {"font-face", 0, true},
+                                           {"font-size", 0, true},
+                                           {"font-url", 0, true},
                                            {"output", 'o', true},
                                            {"strict", 's', false},
                                            {"quiet", 'q', false},
@@ -184,6 +227,12 @@ int RunLayout(const std::vector<std::string>& argv) {
   }
   const std::uint32_t lineHeight =
       ParseLineHeight(args.Value("line-height").value_or(std::to_string(kDefaultLineHeight)));
+  const int forms = args.Has("wrapped") + args.Has("html") + args.Has("html-fragment");
+  if (forms > 1) throw UsageError("--wrapped, --html and --html-fragment exclude each other");
+  const bool html = args.Has("html") || args.Has("html-fragment");
+  const HtmlOptions htmlOptions = ParseHtmlOptions(args);
+  if (!html && (args.Has("font-face") || args.Has("font-size") || args.Has("font-url")))
+    throw UsageError("--font-face, --font-size and --font-url go with --html or --html-fragment");
   const std::string in = OneInput(args);
   const std::string out = args.Value("output").value_or("-");
   RefuseSameFile(in, out);
@@ -192,7 +241,12 @@ int RunLayout(const std::vector<std::string>& argv) {
   AtomicOutput output(out);
   OutputSink sink(output);
   const std::string_view bytes = source.Bytes();
-  WriteLayout(bytes, lineHeight, args.Has("wrapped") ? LayoutText::kWrapped : LayoutText::kWeb, sink);
+  if (html) {
+    output.Write(VerticalHtml(WrapText(bytes, lineHeight), Cp936ToUtf8, htmlOptions.Look(),
+                              args.Has("html") ? HtmlForm::kDocument : HtmlForm::kFragment));
+  } else {
+    WriteLayout(bytes, lineHeight, args.Has("wrapped") ? LayoutText::kWrapped : LayoutText::kWeb, sink);
+  }
   // The layout drops nothing; its text ends at the first NUL.
   ConversionResult result;
   if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {

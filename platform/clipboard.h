@@ -33,8 +33,18 @@ std::optional<std::string> GetClipboardBlock();
 // Puts `block` on the clipboard as it is (it should end in a NUL), together
 // with its text (up to the first NUL) as Unicode.
 void SetClipboardBlock(std::string_view block);
+// As SetClipboardBlock, with the UTF-8 HTML fragment `html` beside the
+// text, for programs that take HTML (a word processor, a web editor):
+// text/html through Qt; CF_HTML (CfHtml) on Windows.
+void SetClipboardBlockWithHtml(std::string_view block, std::string_view html);
 // Empties the clipboard.
 void ClearClipboard();
+
+// The Windows clipboard's HTML format for a UTF-8 fragment: a header of
+// byte offsets (StartHTML, EndHTML, StartFragment, EndFragment, ten digits
+// each) before a document that holds the fragment between the
+// StartFragment and EndFragment comments.
+std::string CfHtml(std::string_view fragment);
 
 }  // namespace qorvel::platform
 
@@ -48,3 +58,5 @@ bool GetClipboardTextSize(std::size_t& size);
 bool GetClipboardText(char* buffer, std::size_t capacity);
 // Empties the clipboard and puts the NUL-terminated `text` on it.
 bool SetClipboardText(const char* text);
+// The same, with the UTF-8 HTML fragment `html` as HTML beside it.
+bool SetClipboardTextAndHtml(const char* text, std::string_view html);

@@ -23,11 +23,25 @@ std::optional<std::string> GetClipboardBlock() {
   return block;
 }
 
-void SetClipboardBlock(std::string_view block) {
+namespace {
+
+QMimeData* BlockMime(std::string_view block) {
   auto* mime = new QMimeData;
   const std::string_view text = block.substr(0, std::min(block.find('\0'), block.size()));
   mime->setText(DecodeCp936(text));
   mime->setData(kCp936MimeType, QByteArray(block.data(), static_cast<qsizetype>(block.size())));
+  return mime;
+}
+
+}  // namespace
+
+void SetClipboardBlock(std::string_view block) {
+  QGuiApplication::clipboard()->setMimeData(BlockMime(block), QClipboard::Clipboard);
+}
+
+void SetClipboardBlockWithHtml(std::string_view block, std::string_view html) {
+  QMimeData* mime = BlockMime(block);
+  mime->setHtml(QString::fromUtf8(html.data(), static_cast<qsizetype>(html.size())));
   QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
 }
 

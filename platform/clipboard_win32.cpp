@@ -45,18 +45,37 @@ std::optional<std::string> GetClipboardBlock() {
   return block;
 }
 
+namespace {
+
+// Puts `bytes` on the open clipboard under `format`.
+void Put(UINT format, std::string_view bytes) {
+  const HGLOBAL hData = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  if (hData == nullptr) return;
+  if (void* dest = ::GlobalLock(hData)) {
+    std::memcpy(dest, bytes.data(), bytes.size());
+    ::GlobalUnlock(hData);
+    if (::SetClipboardData(format, hData) != nullptr) return;  // the clipboard owns it now
+  }
+  ::GlobalFree(hData);
+}
+
+}  // namespace
+
 void SetClipboardBlock(std::string_view block) {
   const OpenedClipboard clipboard;
   if (!clipboard.IsOpen()) return;
   ::EmptyClipboard();
-  const HGLOBAL hData = ::GlobalAlloc(GMEM_MOVEABLE, block.size());
-  if (hData == nullptr) return;
-  if (void* dest = ::GlobalLock(hData)) {
-    std::memcpy(dest, block.data(), block.size());
-    ::GlobalUnlock(hData);
-    if (::SetClipboardData(CF_TEXT, hData) != nullptr) return;  // the clipboard owns it now
-  }
-  ::GlobalFree(hData);
+  Put(CF_TEXT, block);
+}
+
+void SetClipboardBlockWithHtml(std::string_view block, std::string_view html) {
+  const OpenedClipboard clipboard;
+  if (!clipboard.IsOpen()) return;
+  ::EmptyClipboard();
+  Put(CF_TEXT, block);
+  // Readers expect the format's text NUL-terminated.
+  if (const UINT format = ::RegisterClipboardFormatW(L"HTML Format"))
+    Put(format, CfHtml(html) + std::string(1, '\0'));
 }
 
 void ClearClipboard() {

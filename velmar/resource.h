@@ -21,6 +21,8 @@ enum : int {
   ID_CUT_WEB = 32779,
   ID_PASTE_MINGANTU = 32780,
   ID_PASTE_WORD = 32781,
+  ID_COPY_HTML = 32782,
+  ID_SAVE_HTML = 32783,
 
   // Standard commands.
   ID_FILE_NEW = 57600,

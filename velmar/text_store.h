@@ -14,6 +14,9 @@ extern std::string g_strFontFace;  // display font face
 extern std::int32_t g_nFontSize;   // display font size
 extern std::int32_t g_nLineHeight; // wrap width; compared as unsigned
 
+// The wrapped text as HTML of vertical columns in the display font (UTF-8).
+std::string VelmarHtml(bool fragment);
+
 namespace qorvel {
 inline constexpr const char* kDefaultFontFace = "QorvelWebTolvane";
 inline constexpr std::int32_t kDefaultFontSize = 7;

@@ -1,6 +1,7 @@
 #include "velmar/velmar_doc.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
@@ -20,6 +21,7 @@ namespace {
 const MessageMapEntry<CVelmarDoc> kMessageMap[] = {
     {ID_FILE_SAVE, &CVelmarDoc::OnFileSave},
     {ID_FILE_SAVE_AS, &CVelmarDoc::OnFileSaveAs},
+    {ID_SAVE_HTML, &CVelmarDoc::OnSaveHtml},
 };
 
 }  // namespace
@@ -100,16 +102,34 @@ bool CVelmarDoc::DoSaveAs() {
   return path && DoSave(*path);
 }
 
-bool CVelmarDoc::DoSave(const QString& path) {
-  const std::string name = qorvel::platform::FileNameBytes(path);
+void CVelmarDoc::OnSaveHtml() {
+  // The document's name with .html for its extension.
+  const QFileInfo named(m_strPathName);
+  const QString suggested = m_strPathName.isEmpty()
+                                ? m_strTitle + QStringLiteral(".html")
+                                : named.dir().filePath(named.completeBaseName() + QStringLiteral(".html"));
+  const std::optional<QString> path = CurrentUi().GetSaveFileName(
+      QApplication::activeWindow(), QStringLiteral("另存为网页"),
+      {{QStringLiteral("网页文件 (*.html)"), QStringLiteral("*.html")},
+       {QStringLiteral("所有文件 (*.*)"), QStringLiteral("*")}},
+      suggested);
+  if (path) WriteReported(*path, VelmarHtml(false));
+}
+
+bool CVelmarDoc::WriteReported(const QString& path, std::string_view bytes) {
   try {
-    qorvel::WriteAll(name, g_strSource);
+    qorvel::WriteAll(qorvel::platform::FileNameBytes(path), bytes);
   } catch (const qorvel::IoError& e) {
     CurrentUi().MessageBox(QApplication::activeWindow(),
                            QString::fromUtf8(kSaveErrorText) + QLatin1Char('\n') + FailureText(e),
                            QString::fromUtf8(kMessageCaption));
     return false;
   }
+  return true;
+}
+
+bool CVelmarDoc::DoSave(const QString& path) {
+  if (!WriteReported(path, g_strSource)) return false;
   m_bModified = false;
   SetPathName(path);
   emit FileUsed(m_strPathName);

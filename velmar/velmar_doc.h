@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <string_view>
 
 #include "velmar/cmd_target.h"
 
@@ -41,12 +42,18 @@ class CVelmarDoc : public QObject, public CCmdTarget {
 
   void OnFileSave();
   void OnFileSaveAs();
+  // Writes the laid-out text as a whole HTML document, atomically; the
+  // document's own name and state stay as they are.
+  void OnSaveHtml();
   // Save (through Save As when untitled) and Save As; false when the name
   // was not given or the file could not be written.
   bool DoFileSave();
   bool DoSaveAs();
   // Writes the source text to `path` atomically; reports a failure.
   bool DoSave(const QString& path);
+  // Writes `bytes` to `path` atomically and durably; a failure is reported
+  // in a message box.
+  bool WriteReported(const QString& path, std::string_view bytes);
 
   // After the file `path` was opened into the text: when it replaced an
   // empty text it becomes the document (title, path, unchanged).

@@ -67,6 +67,7 @@ const MessageMapEntry<CVelmarView> kMessageMap[] = {
     {ID_EDIT_COPY, &CVelmarView::OnCopyWeb},
     {ID_EDIT_CUT, &CVelmarView::OnCutWeb},
     {ID_COPY_ALL, &CVelmarView::OnCopyAll},
+    {ID_COPY_HTML, &CVelmarView::OnCopyHtml},
     {ID_RELAYOUT, &CVelmarView::OnRelayout},
     {ID_CHOOSE_FONT, &CVelmarView::OnChooseFont},
     {ID_SET_LINE_HEIGHT, &CVelmarView::OnSetLineHeight},
@@ -378,6 +379,10 @@ void CVelmarView::OnCutWeb() {
 }
 
 void CVelmarView::OnCopyAll() { SetClipboardText(g_strWrapped.c_str()); }
+
+// The HTML for programs that take it, and beside it, for those that take
+// plain text only, the bytes of OnCopyWeb.
+void CVelmarView::OnCopyHtml() { SetClipboardTextAndHtml((g_strWeb + "\r\n").c_str(), VelmarHtml(true)); }
 
 void CVelmarView::OnRelayout() {
   LayoutText();

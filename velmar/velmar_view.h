@@ -73,6 +73,7 @@ class CVelmarView : public qorvel::platform::CScrollView, public CCmdTarget {
   void OnCopyWeb();
   void OnCutWeb();
   void OnCopyAll();
+  void OnCopyHtml();
   void OnRelayout();
   void OnChooseFont();
   void OnSetLineHeight();

@@ -13,12 +13,6 @@ build="$root/build/web"
 out="$root/out/web/index.html"
 mkdir -p "$build"
 
-if [ ! -f "$build/wasm/build.ninja" ]; then
-  cmake -S "$root/web" -B "$build/wasm" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/web/wasm32-wasi.cmake" >/dev/null
-fi
-cmake --build "$build/wasm" >/dev/null
-
 table_tool="$build/cp936_table"
 # shellcheck source=scripts/icu-tool.sh
 . "$root/scripts/icu-tool.sh"
@@ -27,6 +21,17 @@ if [ ! -s "$build/cp936_table.js" ] || [ "$table_tool" -nt "$build/cp936_table.j
   "$table_tool" > "$build/cp936_table.js.tmp"
   mv "$build/cp936_table.js.tmp" "$build/cp936_table.js"
 fi
+# The same tables for the WebAssembly core's decoding (qorvel_html).
+if [ ! -s "$build/cp936_table.inc" ] || [ "$table_tool" -nt "$build/cp936_table.inc" ]; then
+  "$table_tool" --cpp > "$build/cp936_table.inc.tmp"
+  mv "$build/cp936_table.inc.tmp" "$build/cp936_table.inc"
+fi
+
+if [ ! -f "$build/wasm/build.ninja" ]; then
+  cmake -S "$root/web" -B "$build/wasm" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/web/wasm32-wasi.cmake" >/dev/null
+fi
+cmake --build "$build/wasm" >/dev/null
 
 node "$root/web/assemble.cjs" "$root/web/page" "$build/wasm/qorvel_core.wasm" "$build/cp936_table.js" "$out"
 

@@ -9,6 +9,7 @@ from_text cross to Python strings with the desktop clipboard's mapping.
     conv = qorvel.Converter('mengkeli')     # in pieces, for large files
     out = conv.feed(piece) + ... + conv.finish()
     qorvel.layout(data, line_height=500, wrapped=False)
+    qorvel.html(data, fragment=True)        # the wrapped lines as vertical HTML columns
 
 Errors are qorvel.Error (a ValueError for an unknown code, a MemoryError
 when the library runs out of memory) with the library's message and its
@@ -27,7 +28,7 @@ import sys
 from typing import Any, Callable, List, Optional, Tuple, Union
 
 __all__ = ["Error", "UnknownCodeError", "OutOfMemoryError", "LossError", "Status", "Converter", "codes", "convert", "layout",
-           "to_text", "from_text", "DEFAULT_LINE_HEIGHT"]
+           "html", "to_text", "from_text", "DEFAULT_LINE_HEIGHT"]
 __license__ = "MIT"
 
 # What the functions take as bytes.
@@ -105,6 +106,8 @@ def _load() -> Any:
         "qorvel_ended_at": (ctypes.c_int, [void_p, ctypes.POINTER(ctypes.c_uint64)]),
         "qorvel_convert_all": (ctypes.c_int, [char_p, void_p, size_t, buf_p, size_p]),
         "qorvel_layout": (ctypes.c_int, [void_p, size_t, ctypes.c_uint32, ctypes.c_int, buf_p, size_p]),
+        "qorvel_html": (ctypes.c_int, [void_p, size_t, ctypes.c_uint32, ctypes.c_int, char_p, char_p, ctypes.c_int,
+                                       buf_p, size_p]),
         "qorvel_to_utf8": (ctypes.c_int, [void_p, size_t, buf_p, size_p]),
         "qorvel_from_utf8": (ctypes.c_int, [void_p, size_t, buf_p, size_p]),
         "qorvel_free": (None, [void_p]),
@@ -228,6 +231,19 @@ def layout(data: Buffer, line_height: int = DEFAULT_LINE_HEIGHT, wrapped: bool =
     data = _bytes(data)
     height = int(line_height) & 0xFFFFFFFF
     return _result("layout", _lib.qorvel_layout, _pointer(data), len(data), height, 1 if wrapped else 0)
+
+
+def html(data: Buffer, line_height: int = DEFAULT_LINE_HEIGHT, size: int = 7, face: str = "QorvelWebTolvane",
+         fragment: bool = False, font_url: Optional[str] = None) -> str:
+    """The layout as HTML for today's browsers, as `qorvel layout --html`:
+    each wrapped line one vertical column, left to right; a whole document,
+    or with `fragment` the columns alone. `size` is Velmar's font size (1 to
+    1000); `font_url`, when given, becomes an @font-face rule."""
+    data = _bytes(data)
+    height = int(line_height) & 0xFFFFFFFF
+    url = font_url.encode("utf-8") if font_url else None
+    return _result("html", _lib.qorvel_html, _pointer(data), len(data), height, int(size), face.encode("utf-8"), url,
+                   1 if fragment else 0).decode("utf-8")
 
 
 def to_text(data: Buffer) -> str:

@@ -71,6 +71,14 @@ TEST(CliLayout, UsageErrorsExitWithTwo) {
   EXPECT_EQ(RunQorvel({"layout", "--line-height"}).status, 2);
   EXPECT_EQ(RunQorvel({"layout", "--bogus"}).status, 2);
   EXPECT_EQ(RunQorvel({"layout", "a", "b"}).status, 2);
+  // The HTML's options: one form at a time, a size Velmar can have, the
+  // look only with HTML.
+  EXPECT_EQ(RunQorvel({"layout", "--html", "--wrapped"}).status, 2);
+  EXPECT_EQ(RunQorvel({"layout", "--html", "--html-fragment"}).status, 2);
+  for (const char* size : {"0", "1001", "7.5", ""})
+    EXPECT_EQ(RunQorvel({"layout", "--html", "--font-size", size}).status, 2) << size;
+  EXPECT_EQ(RunQorvel({"layout", "--font-face", "F"}).status, 2);
+  EXPECT_EQ(RunQorvel({"layout", "--html", "--font-face="}).status, 2);
 }
 
 TEST(CliLayout, HelpAndVersion) {
@@ -78,6 +86,7 @@ TEST(CliLayout, HelpAndVersion) {
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("layout"), std::string::npos);
   EXPECT_NE(RunQorvel({"layout", "--help"}).out.find("--line-height"), std::string::npos);
+  EXPECT_NE(RunQorvel({"layout", "--help"}).out.find("--html-fragment"), std::string::npos);
   EXPECT_EQ(RunQorvel({"--version"}).out.rfind("qorvel ", 0), 0u);
 }
 

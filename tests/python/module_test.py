@@ -4,6 +4,7 @@ reset, and the code page 936 edge. Run by ctest with the module on
 PYTHONPATH, the library's folder on LD_LIBRARY_PATH and QORVEL_SOURCE_DIR
 naming the source tree."""
 
+import html.parser
 import os
 import pathlib
 import random
@@ -167,6 +168,46 @@ class TextTest(unittest.TestCase):
             text = qorvel.to_text(memoryview(data))
             self.assertEqual(text.count("\ufffd"), 0)
             self.assertEqual(qorvel.from_text(text), data)
+
+
+class HtmlTest(unittest.TestCase):
+    def test_columns_read_back_as_the_wrapped_lines(self):
+        # Python's own HTML parser finds one column per wrapped line holding
+        # that line's text, whatever markup the text looks like.
+        class Columns(html.parser.HTMLParser):
+            def __init__(self):
+                super().__init__(convert_charrefs=True)
+                self.depth, self.columns, self.tags = 0, [], []
+
+            def handle_starttag(self, tag, attrs):
+                self.tags.append(tag)
+                self.depth += tag == "div"
+                if tag == "div" and self.depth == 2:
+                    self.columns.append("")
+
+            def handle_endtag(self, tag):
+                self.depth -= tag == "div"
+
+            def handle_data(self, data):
+                if self.depth == 2:
+                    self.columns[-1] += data
+
+        rng = random.Random(1209)
+        pieces = [" ", "\r\n", "\n", "<b>", "&amp;", "'", '"', ">", "\xf8\xa1", "\xb0\xa1", "\x81", "x"]
+        for _ in range(200):
+            data = "".join(rng.choice(pieces) for _ in range(rng.randrange(40))).encode("latin-1")
+            height = rng.randrange(100)
+            parser = Columns()
+            parser.feed(qorvel.html(data, line_height=height, size=5, fragment=True))
+            lines = qorvel.layout(data, height, wrapped=True).split(b"\r\n")[:-1]
+            self.assertEqual(parser.columns, [qorvel.to_text(line) for line in lines], data)
+            self.assertEqual(set(parser.tags), {"div", "br"} if b"" in lines else {"div"})
+        document = qorvel.html(b"a", face="F", font_url="https://x/f.woff")
+        self.assertIn('<meta charset="utf-8">', document)
+        self.assertIn('@font-face{font-family:"F";src:url("https://x/f.woff")}', document)
+        self.assertIn("font-size:17px;line-height:21px", qorvel.html(b"a"))
+        with self.assertRaises(qorvel.Error):
+            qorvel.html(b"a", size=0)
 
 
 if __name__ == "__main__":

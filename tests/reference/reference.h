@@ -58,4 +58,10 @@ std::string ReferenceWebFormat(std::string_view wrapped);
 // and the continuation bytes right after it, four bytes at most).
 std::u16string ReferenceUtf8ToUnits(std::string_view text);
 
+// The HTML columns of a wrapped text (each line ended by CR LF) in a face
+// of letters only: each line decoded on its own to UTF-16 by `decode` and
+// written a character at a time.
+std::string ReferenceHtmlColumns(std::string_view wrapped, std::u16string (*decode)(std::string_view),
+                                 std::string_view face, int size);
+
 }  // namespace qorvel

@@ -18,6 +18,7 @@
 #include <QToolBar>
 #include <QtTest>
 #include <cerrno>
+#include <cstring>
 #include <set>
 
 #include "platform/clipboard.h"
@@ -448,8 +449,8 @@ class VelmarTest : public QObject {
         ids.push_back(a->data().toInt());
         if (!a->isEnabled()) disabled.insert(a->data().toInt());
       }
-    QCOMPARE(ids, (std::vector<int>{57600, 57601, 57603, 57604, 57607, 57609, 57606, 57616, 57665, 57643, 57635,
-                                    32778, 57634, 57637, 32777, 32780, 32781, 32771, 32772, 32776, 59392, 59393, 57664}));
+    QCOMPARE(ids, (std::vector<int>{57600, 57601, 57603, 57604, 32783, 57607, 57609, 57606, 57616, 57665, 57643,
+                                    57635, 32778, 57634, 32782, 57637, 32777, 32780, 32781, 32771, 32772, 32776, 59392, 59393, 57664}));
     QCOMPARE(disabled, (std::set<int>{ID_EDIT_UNDO, ID_FILE_MRU_FILE1}));
     QVERIFY(!frame->OnCmdMsg(ID_CUT_WEB, false));
 
@@ -508,7 +509,7 @@ class VelmarTest : public QObject {
       ids.push_back(e.id);
       if (e.id) QCOMPARE(e.enabled, e.id != ID_CUT_WEB);
     }
-    QCOMPARE(ids, (std::vector<int>{57635, 32779, 0, 32778, 57634, 0, 57637, 32777, 32780, 32781}));
+    QCOMPARE(ids, (std::vector<int>{57635, 32779, 0, 32778, 57634, 32782, 0, 57637, 32777, 32780, 32781}));
     QCOMPARE(m_ui->m_popups[0].entries[1].text, Utf8("剪切为蒙文网页格式"));
     QCOMPARE(m_ui->m_popups[0].entries[4].text, Utf8("复制为蒙文网页格式"));
 
@@ -562,6 +563,59 @@ class VelmarTest : public QObject {
     QCOMPARE(g_strSource, before);
     QVERIFY(app.GetRecentFiles().isEmpty());
     QVERIFY(!frame->OnCmdMsg(ID_FILE_MRU_FILE1, false));
+  }
+
+  // Copy as HTML puts the columns beside the copy command's own bytes; Save
+  // as web page writes them as a document and leaves the document as it was.
+  void htmlOnTheClipboardAndInAFile() {
+    CVelmarApp app;
+    QVERIFY(app.InitInstance({}, false));
+    CMainFrame* frame = app.GetMainWnd();
+    QVERIFY(frame->FindMenuAction(ID_COPY_HTML) && frame->FindMenuAction(ID_SAVE_HTML));
+    g_strSource = "\xF8\xA2 <b>&\r\n\r\nAB";
+    g_strFontFace = "\xB0\xA1 F\"";
+    g_nFontSize = 4;
+    g_nLineHeight = 8;
+    app.GetView()->OnRelayout();
+    frame->OnCommand(ID_EDIT_COPY);
+    const std::string web = ClipboardBytes();
+    const QString webText = QGuiApplication::clipboard()->text();
+    ClearClipboard();
+    frame->OnCommand(ID_COPY_HTML);
+    QCOMPARE(ClipboardBytes(), web);
+    QCOMPARE(QGuiApplication::clipboard()->text(), webText);
+    QVERIFY(QGuiApplication::clipboard()->mimeData()->hasHtml());
+    const QString html = QGuiApplication::clipboard()->mimeData()->html();
+    // One column per wrapped line, the glyph code as Windows' private-use
+    // character, markup as references, an empty line an empty column; the
+    // view's face and size.
+    const QString columns = QString(QChar(0xE235)) + QStringLiteral(" </div><div>&lt;b&gt;&amp;</div><div><br></div><div>AB</div></div>");
+    QVERIFY2(html.endsWith(QStringLiteral("<div>") + columns), qPrintable(html));
+    QVERIFY(html.contains(Utf8("font-family:&quot;啊 F\\22 &quot;;font-size:10px;line-height:12px")));
+    QVERIFY(!html.contains(QStringLiteral("<!DOCTYPE")));
+    // Windows' CF_HTML of it: the header's byte offsets find the fragment.
+    const std::string fragment = html.toStdString(), cf = CfHtml(fragment);
+    const auto offset = [&](const char* name) {
+      return std::stoul(cf.substr(cf.find(std::string(name) + ":") + std::strlen(name) + 1, 10));
+    };
+    QCOMPARE(cf.substr(offset("StartFragment"), offset("EndFragment") - offset("StartFragment")), fragment);
+    QCOMPARE(cf.substr(offset("StartHTML"), 6), "<html>"s);
+    QCOMPARE(offset("EndHTML"), cf.size());
+
+    const QString path = Path("page.html");
+    m_ui->m_saveAnswers.push_back(path);
+    frame->OnCommand(ID_SAVE_HTML);
+    const QString document = QString::fromUtf8(ReadFile(path));
+    QVERIFY(document.startsWith(QStringLiteral("<!DOCTYPE html>")));
+    QVERIFY(document.contains(QStringLiteral("<meta charset=\"utf-8\">")));
+    QVERIFY(document.contains(html));
+    QCOMPARE(m_ui->m_fileRequests.back().filters.front().pattern, QStringLiteral("*.html"));
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Velmar - Velmar"));  // still untitled, unsaved
+    // A failed write is reported.
+    m_ui->m_saveAnswers.push_back(Path("no/such/folder/x.html"));
+    frame->OnCommand(ID_SAVE_HTML);
+    QCOMPARE(m_ui->m_messages.size(), std::size_t(1));
+    QVERIFY(m_ui->m_messages[0].text.startsWith(Utf8("保存文件错!!!")));
   }
 
   void commandLineAndDroppedFilesAreAppended() {

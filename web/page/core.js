@@ -204,6 +204,33 @@ var QvCore = (function () {
           return x.qorvel_layout(p, bytes.length, lineHeight >>> 0, wrapped ? 1 : 0, results, results + 4);
         });
       },
+      // Exactly `qorvel layout --html` (or `--html-fragment` under
+      // options.fragment), as a string: options.size (7), options.face
+      // (QorvelWebTolvane), options.fontUrl (none).
+      html: function (bytes, lineHeight, options) {
+        checkBytes(bytes);
+        options = options || {};
+        if (lineHeight === undefined) lineHeight = DEFAULT_LINE_HEIGHT;
+        if (!Number.isInteger(lineHeight) || lineHeight < INT32_MIN || lineHeight > UINT32_MAX)
+          throw new RangeError('the line height is a whole number from ' + INT32_MIN + ' to ' + UINT32_MAX);
+        var size = options.size === undefined ? 7 : options.size;
+        if (!Number.isInteger(size) || size < 1 || size > 1000) throw new RangeError('the size is a whole number from 1 to 1000');
+        // The face and the URL as NUL-terminated UTF-8 in the module's memory.
+        var strings = [options.face || 'QorvelWebTolvane', options.fontUrl || ''].map(function (text) {
+          var utf8 = new TextEncoder().encode(text + '\0');
+          var p = alloc(utf8.length);
+          heap().set(utf8, p);
+          return p;
+        });
+        try {
+          return new TextDecoder().decode(whole(bytes, function (p) {
+            return x.qorvel_html(p, bytes.length, lineHeight >>> 0, size, strings[0], strings[1], options.fragment ? 1 : 0,
+                                 results, results + 4);
+          }));
+        } finally {
+          strings.forEach(function (p) { x.free(p); });
+        }
+      },
     };
   }
 

@@ -12,6 +12,11 @@
 //     one that cannot be read, one that a NUL byte ends; the keyboard
 //     reaches every control; no request leaves the page. A screenshot of
 //     the view is left for a look;
+//   - html() against `qorvel layout --html`, and the HTML of random texts
+//     and of the sample loaded as pages: one vertical column per wrapped
+//     line, left to right, each holding its line's text, no markup of the
+//     text's; the page's copy as HTML and its .html save. A screenshot of
+//     the sample's page is left;
 //   - what a conversion lost: the bytes a code dropped and a NUL that
 //     ended the text early, named on the job's line and under the paste
 //     box as qorvel names them; "keep other text" converts both as
@@ -187,6 +192,96 @@ async function step(name, fn) {
       });
     });
 
+    // The columns of an HTML page: each child of the first div of the body,
+    // its box and text; and every element name under that div.
+    async function columnsOf(html) {
+      const view = await browser.newPage();
+      try {
+        await view.setViewport({ width: 1600, height: 900 });
+        await view.setContent(html);
+        return await view.evaluate(() => {
+          const top = document.body.querySelector('div');
+          return {
+            mode: getComputedStyle(top).writingMode,
+            tags: [...new Set([...top.querySelectorAll('*')].map((e) => e.tagName))].sort(),
+            columns: [...top.children].map((c) => {
+              const r = c.getClientRects()[0];
+              return { left: r.left, width: r.width, height: r.height, text: c.textContent };
+            }),
+          };
+        });
+      } finally {
+        await view.close();
+      }
+    }
+    // The wrapped lines through the clipboard's conversion.
+    async function wrappedLines(bytes, height) {
+      const wrapped = await run(qorvelPath, ['layout', '--wrapped', `--line-height=${height}`], bytes);
+      const lines = [];
+      for (let at = 0, end; (end = wrapped.indexOf('\r\n', at)) >= 0; at = end + 2) lines.push(wrapped.subarray(at, end));
+      return icuDecode(lines);
+    }
+    function expectColumns(got, lines, size, what) {
+      assert.equal(got.mode, 'vertical-lr', what);
+      assert.deepEqual(got.columns.map((c) => c.text), lines, what);
+      got.columns.forEach((c, k) => {
+        assert.equal(c.width, 3 * size, `${what}: column ${k} is ${c.width} px wide`);
+        if (k) assert.equal(c.left, got.columns[k - 1].left + 3 * size, `${what}: column ${k} at ${c.left}`);
+      });
+      // Text runs down a column: four characters of a font 2.5 size high
+      // reach past its width of 3 size.
+      got.columns.forEach((c, k) => assert.ok([...c.text].length < 4 || c.height > c.width,
+        `${what}: column ${k} is ${c.width} px wide and ${c.height} px high`));
+    }
+
+    await step('html() equals qorvel layout --html; random texts as pages: a column per wrapped line, left to right, no markup', async () => {
+      const pieces = [[0x20], [0x20, 0x20], [0x0D, 0x0A], [0x0D, 0x0A, 0x0D, 0x0A, 0x0D, 0x0A], [0x3C], [0x3E], [0x26],
+        [0x22], [0x27], [...Buffer.from('<b>x</b>&amp;')], [0xB0, 0xA1], [0x81], [0x80], [0x41], [0x0D], [0x0A]];
+      const cases = [];
+      for (let k = 0; k < 24; k++) {
+        const out = [];
+        const n = random(k < 4 ? 6 : 80);
+        while (out.length < n) {
+          if (random(3)) out.push(...pick(pieces)); else out.push(0xF8 + random(2), 0xA1 + random(94));
+        }
+        cases.push({ input: Buffer.from(out), height: pick([0, 8, 40, 160, 500]), size: 4 + random(12),
+          fragment: random(2) === 1, face: pick(['QorvelWebTolvane', 'A "q" <b>&\\']) });
+      }
+      const got = await page.evaluate((list) => list.map(([input, height, size, fragment, face]) =>
+        window.qorvel.html(Uint8Array.from(atob(input), (c) => c.charCodeAt(0)), height, { size, fragment, face })),
+      cases.map((c) => [b64(c.input), c.height, c.size, c.fragment, c.face]));
+      const want = await all(cases.map((c) => () => run(qorvelPath, ['layout', c.fragment ? '--html-fragment' : '--html',
+        `--line-height=${c.height}`, `--font-size=${c.size}`, `--font-face=${c.face}`], c.input)));
+      cases.forEach((c, k) => assert.equal(got[k], want[k].toString('utf8'), `html of ${b64(c.input)}`));
+      for (const [k, c] of cases.entries()) {
+        const what = `html of ${b64(c.input)} at ${c.height}`;
+        const shown = await columnsOf(got[k]);
+        expectColumns(shown, await wrappedLines(c.input, c.height), c.size, what);
+        assert.deepEqual(shown.tags, shown.columns.some((col) => !col.text) ? ['BR', 'DIV'] : ['DIV'], what);
+      }
+    });
+
+    await step('qorvel layout --html of the Qorvel sample opens as vertical columns left to right, the wrapped lines', async () => {
+      const file = path.join(workDir, 'qorvel_sample.html');
+      fs.writeFileSync(file, await run(qorvelPath, ['layout', '--html', '--font-face=WenQuanYi Zen Hei', '--font-size=8',
+        path.join(samplesDir, 'qorvel_sample.txt')], Buffer.alloc(0)));
+      const view = await browser.newPage();
+      await view.setViewport({ width: 1400, height: 900 });
+      await view.goto('file://' + file);
+      const shown = await view.evaluate(() => {
+        const top = document.body.querySelector('div');
+        return { mode: getComputedStyle(top).writingMode, charset: document.characterSet,
+          columns: [...top.children].map((c) => { const r = c.getClientRects()[0]; return { left: r.left, width: r.width, height: r.height, text: c.textContent }; }) };
+      });
+      await view.screenshot({ path: path.join(workDir, 'sample_html.png') });
+      await view.close();
+      console.log(`web: screenshot ${path.join(workDir, 'sample_html.png')}`);
+      assert.equal(shown.charset, 'UTF-8');
+      const lines = await wrappedLines(samples.qorvel, 500);
+      assert.ok(lines.length > 3 && lines.join('').match(/[\uE234-\uE4C5]/));
+      expectColumns(shown, lines, 8, 'the sample');
+    });
+
     await step('toText/toBytes equal the clipboard conversion of cp936_icu.cpp: every 1- and 2-byte sequence, every UTF-16 unit, random', async () => {
       const sequences = [];
       for (let a = 0; a < 256; a++) sequences.push(Buffer.from([a]));
@@ -286,6 +381,23 @@ async function step(name, fn) {
       const saved = await download(() => page.click('#save'));
       assert.equal(saved.name, 'qorvel.txt');
       assert.ok(saved.bytes.equals(converted));
+
+      // As HTML: the copy holds the columns and, as plain text, the copy's
+      // web-format text; the save is qorvel layout --html at the view's size.
+      await page.$eval('#size', (e) => { e.value = '9'; e.dispatchEvent(new Event('input')); });
+      const [webOfConverted] = await icuDecode([Buffer.concat([await run(qorvelPath, ['layout'], converted), Buffer.from('\r\n')])]);
+      await page.click('#copy-html');
+      await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('已复制为网页'));
+      assert.equal(await page.evaluate(() => navigator.clipboard.readText()), webOfConverted);
+      const copiedHtml = await page.evaluate(async () => {
+        const [item] = await navigator.clipboard.read();
+        return (await item.getType('text/html')).text();
+      });
+      expectColumns(await columnsOf(copiedHtml), await wrappedLines(converted, 500), 9, 'the copied HTML');
+      const savedHtml = await download(() => page.click('#save-html'));
+      assert.equal(savedHtml.name, 'qorvel.html');
+      assert.equal(savedHtml.bytes.toString('utf8'), (await run(qorvelPath, ['layout', '--html', '--font-size=9'], converted)).toString('utf8'));
+      await page.$eval('#size', (e) => { e.value = '7'; e.dispatchEvent(new Event('input')); });
     });
 
     await step('files: chosen files convert in the worker to NAME_qv.txt, an unreadable one says so', async () => {
@@ -451,7 +563,7 @@ async function step(name, fn) {
       }
       const folderShown = await page.$eval('#folder-row', (e) => !e.hidden);
       for (const id of ['keep', 'code', 'line-height', 'face', 'size', 'open', 'new', 'print-view', 'source', 'copy-web',
-        'copy-wrapped', 'save', 'view', 'file-code', 'choose-files', 'clear-finished',
+        'copy-wrapped', 'save', 'copy-html', 'save-html', 'view', 'file-code', 'choose-files', 'clear-finished',
         ...(folderShown ? ['choose-folder'] : []), '下载 big_mengkeli_qv.txt', '移除'])
         assert.ok(reached.has(id), `Tab does not reach ${id}`);
     });

@@ -33,6 +33,59 @@ function copyWeb() {
   copy(text, TEXT.copiedWeb);
 }
 
+// The text as the view draws it (face and size), as HTML of vertical
+// columns: qorvel layout --html, or --html-fragment.
+function viewHtml(fragment) {
+  return qorvel.html(state.converted, state.lineHeight, {
+    size: fontSize() || 7, face: $('face').value.trim() || 'QorvelWebTolvane', fragment,
+  });
+}
+
+// The HTML for programs that take it, with the web-format text of copyWeb
+// for those that take plain text only. The copy event writes both exactly;
+// the asynchronous clipboard, when the browser refuses that, writes HTML it
+// may clean up.
+function copyHtml() {
+  let html, text;
+  try {
+    html = viewHtml(true);
+    text = QvCp936.toText(join([state.web, CRLF]));
+  } catch (err) {
+    return say(TEXT.failed + ' ' + err);
+  }
+  const put = (event) => {
+    event.clipboardData.setData('text/html', html);
+    event.clipboardData.setData('text/plain', text);
+    event.preventDefault();
+  };
+  document.addEventListener('copy', put, true);
+  let done = false;
+  try {
+    done = document.execCommand('copy');
+  } finally {
+    document.removeEventListener('copy', put, true);
+  }
+  if (done) return say(TEXT.copiedHtml);
+  if (!navigator.clipboard || !navigator.clipboard.write || !window.ClipboardItem) return say(TEXT.copyFailed);
+  const item = new ClipboardItem({
+    'text/html': new Blob([html], { type: 'text/html' }),
+    'text/plain': new Blob([text], { type: 'text/plain' }),
+  });
+  navigator.clipboard.write([item]).then(() => say(TEXT.copiedHtml), (err) => say(TEXT.copyFailed + err));
+}
+
+function saveHtml() {
+  const name = 'qorvel.html';
+  let html;
+  try {
+    html = viewHtml(false);
+  } catch (err) {
+    return say(TEXT.failed + ' ' + err);
+  }
+  save(new Blob([html], { type: 'text/html;charset=utf-8' }), name);
+  say(TEXT.saved(name));
+}
+
 function save(blob, name) {
   const link = document.createElement('a');
   link.href = URL.createObjectURL(blob);

@@ -57,6 +57,7 @@ const qorvel = {
   codes: () => need().codes(),
   convert: (name, bytes) => guarded((c) => c.convert(name, bytes)),
   layout: (bytes, lineHeight, wrapped) => guarded((c) => c.layout(bytes, lineHeight, wrapped)),
+  html: (bytes, lineHeight, options) => guarded((c) => c.html(bytes, lineHeight, options)),
   toBytes: QvCp936.toBytes,
   toText: QvCp936.toText,
 };

@@ -44,6 +44,8 @@ const state = {
   // How the columns are drawn: the face (a CSS family list), the font's
   // height and the spacing of the columns, in CSS pixels.
   look: { family: '', font: 17, spacing: 21 },
+  // The line height the text was last laid out at.
+  lineHeight: 500,
   // Files open one after another (open.js): the last one's turn.
   opening: Promise.resolve(),
 

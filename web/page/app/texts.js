@@ -31,6 +31,7 @@ const TEXT = {
   openedBefore: (bytes) => '前面还有打开的文本 ' + bytes + ' 字节；在这里粘贴的文本接在它后面。',
   copiedWeb: '已复制成蒙文网页格式。',
   copiedAll: '已复制所有内容。',
+  copiedHtml: '已复制为网页（HTML），同时附有蒙文网页格式的文本。',
   copyFailed: '无法写入剪贴板：',
   saved: (name) => '已保存 ' + name + '。',
   faceMissing: (face) =>

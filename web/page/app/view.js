@@ -81,6 +81,7 @@ function update(note) {
     state.converted = !state.opened.length ? box : !box.length ? state.opened : join([state.opened, box]);
     state.wrapped = qorvel.layout(state.converted, height, true);
     state.web = qorvel.layout(state.converted, height, false);
+    state.lineHeight = height;
   } catch (err) {
     showLoss([]);
     return say(TEXT.failed + ' ' + err);

@@ -44,6 +44,8 @@ $('size').addEventListener('input', applySize);
 $('copy-web').addEventListener('click', copyWeb);
 $('copy-wrapped').addEventListener('click', () => copy(state.wrapped, TEXT.copiedAll));
 $('save').addEventListener('click', saveText);
+$('copy-html').addEventListener('click', copyHtml);
+$('save-html').addEventListener('click', saveHtml);
 
 // The browser's own file buttons speak the browser's language; these
 // speak the page's.

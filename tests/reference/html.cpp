@@ -1,0 +1,61 @@
+// The HTML columns by another route than layout/html.cpp: the wrapped text
+// cut at its CR LFs, each line decoded alone to UTF-16 and written out one
+// character at a time, references for markup, UTF-8 by hand.
+
+#include <string>
+
+#include "reference/reference.h"
+
+namespace qorvel {
+namespace {
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::string Column(const std::u16string& line) {
+  if (line.empty()) return "<div><br></div>";
+  std::string out = "<div>";
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    char32_t c = line[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < line.size())
+      c = 0x10000 + ((c - 0xD800) << 10) + (line[++i] - 0xDC00);
+    switch (c) {
+      case U'&': out += "&amp;"; break;
+      case U'<': out += "&lt;"; break;
+      case U'>': out += "&gt;"; break;
+      case U'"': out += "&quot;"; break;
+      case U'\'': out += "&#39;"; break;
+      default: AppendUtf8(out, c);
+    }
+  }
+  return out + "</div>";
+}
+
+}  // namespace
+
+std::string ReferenceHtmlColumns(std::string_view wrapped, std::u16string (*decode)(std::string_view),
+                                 std::string_view face, int size) {
+  std::string out = "<div style=\"writing-mode:vertical-lr;text-orientation:sideways;white-space:pre;font-family:&quot;" +
+                    std::string(face) + "&quot;;font-size:" + std::to_string(size * 2 + size / 2) +
+                    "px;line-height:" + std::to_string(size * 3) + "px\">";
+  for (std::size_t end; (end = wrapped.find("\r\n")) != std::string_view::npos; wrapped.remove_prefix(end + 2))
+    out += Column(decode(wrapped.substr(0, end)));
+  return out + "</div>";
+}
+
+}  // namespace qorvel
