@@ -37,17 +37,30 @@ command -v makensis >/dev/null || { echo "windows-installer: makensis is not ins
 version=$(sed -n 's/^project(Qorvel VERSION \([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p' "$root/CMakeLists.txt")
 [ -n "$version" ] || { echo "windows-installer: no project(Qorvel VERSION x.y.z) in CMakeLists.txt" >&2; exit 1; }
 
-# The programs and the texts side by side, as the installer takes them.
+# The programs and the texts side by side, as the installer takes them, with
+# the one list of them that installing, the in-use check and uninstalling
+# share. The web page is on the list whether or not it is given: an update
+# without it removes an earlier one.
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 cp "$folder"/{velmar,orlenta,kestrum,qorvel}.exe "$stage/"
 "$root/scripts/windows-texts.sh" "$stage"
+[ -z "$page" ] || cp "$page" "$stage/index.html"
+{
+  echo "; Written by scripts/windows-installer.sh."
+  echo "!macro QORVEL_FILES action"
+  for file in velmar.exe orlenta.exe kestrum.exe qorvel.exe README.txt LICENSE.txt qorvel.txt index.html; do
+    echo "  !insertmacro \${action} $file"
+  done
+  echo "!macroend"
+} >"$stage/files.nsh"
+x86_64-w64-mingw32-gcc -std=c11 -O2 -Wall -Wextra -Wpedantic -Werror -municode -static \
+  -o "$stage/path_entry.exe" "$root/packaging/windows/path_entry.c"
 
 mkdir -p "$(dirname "$setup")"
 setup=$(cd "$(dirname "$setup")" && pwd)/$(basename "$setup")
-defines=(-DVERSION="$version" -DSRCDIR="$stage" -DOUTFILE="$setup")
-[ -z "$page" ] || defines+=(-DWEBPAGE="$(realpath "$page")")
-if ! makensis -V2 -INPUTCHARSET UTF8 "${defines[@]}" "$root/packaging/windows/qorvel.nsi" >"$stage/makensis.log" 2>&1; then
+if ! makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSRCDIR="$stage" -DOUTFILE="$setup" \
+  "$root/packaging/windows/qorvel.nsi" >"$stage/makensis.log" 2>&1; then
   cat "$stage/makensis.log" >&2
   echo "windows-installer: makensis failed" >&2
   exit 1

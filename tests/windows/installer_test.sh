@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The Windows installer under Wine, in a new private prefix, along a user's
 # path (the numbered steps below): silent install, files, shortcuts,
-# registry; update and uninstall refused while a program
-# runs; uninstall; /D= into a Chinese folder name with a space, an update
-# that finds it, an uninstall that keeps the user's own file.
+# registry, the folder on the machine's PATH (which was longer than NSIS's
+# 1,024-character strings before); update and uninstall refused while a
+# program runs; uninstall, which gives PATH back as it was; /D= into a
+# Chinese folder name with a space, where a Command Prompt then finds
+# qorvel, an update that finds it, one told /NOPATH, an uninstall that
+# keeps the user's own file.
 #   tests/windows/installer_test.sh [FOLDER]
 # FOLDER holds velmar.exe, orlenta.exe, kestrum.exe and qorvel.exe; without
 # it, copies of qorvel.exe (scripts/windows-build.sh) stand in for the
@@ -63,6 +66,7 @@ unix() { winepath -u "$1" 2>/dev/null 7>&-; }
 listing() { ls "$1" 2>/dev/null | paste -sd ' ' || true; }
 
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Qorvel'
+env_key='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment'
 menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Qorvel'
 shortcuts=("Velmar 蒙文网页排版.lnk" "Orlenta 蒙科立蒙文转换.lnk" "Kestrum 哈斯蒙文转换.lnk" "README.lnk")
 targets=(velmar.exe orlenta.exe kestrum.exe README.txt)
@@ -120,6 +124,24 @@ InstallLocation=$dir
 EOF
 }
 
+# The machine's PATH: its type, a space, its value. reg query writes in
+# the ANSI code page; Chinese (936) spells the Chinese folder name.
+machine_path() {
+  timeout 120 env LC_ALL=zh_CN.UTF-8 wine reg query "$env_key" /v Path 2>/dev/null 7>&- | iconv -f GB18030 -t UTF-8 | tr -d '\r' |
+    sed -n 's/^    Path    \(REG_[A-Z_]*\)    /\1 /p'
+}
+set_machine_path() { win reg add "$env_key" /v Path /t REG_EXPAND_SZ /d "$1" /f >/dev/null 2>&1; }
+# PATH is $base with the folder $1 added at the end ("": without it), and
+# the uninstall entry remembers the folder as the one it added.
+on_path() {  # the folder or "", what it is called in messages
+  local want="REG_EXPAND_SZ $base${1:+;$1}" got
+  got=$(machine_path)
+  [ "$got" = "$want" ] || fail "$2: the machine's PATH is not the one before${1:+ with $1 added}: it ends in '${got: -120}'"
+  if [ -n "$1" ]; then
+    export_key && [ "$(reg_value PathEntry)" = "$1" ] || fail "$2: the uninstall entry does not name $1 as added to PATH"
+  fi
+}
+
 removed() {  # the folder (Windows path), what it is called in messages, what stays there
   local dir=$1 what=$2 stays=${3:-} unixdir
   unixdir=$(unix "$dir")
@@ -130,13 +152,21 @@ removed() {  # the folder (Windows path), what it is called in messages, what st
   if export_key; then fail "$what: $key is still there"; fi
 }
 
-# 1. The default folder.
+# 1. The default folder, with a PATH longer than an NSIS string (1,024
+# characters) and of the type Windows gives it (%SystemRoot% unexpanded).
+original=$(machine_path)
+[ "${original%% *}" = REG_EXPAND_SZ ] || fail "Wine's PATH is '$original', not a REG_EXPAND_SZ"
+base=${original#* }
+for i in $(seq 40); do base+=";C:\Tools\Long Entry $i\bin"; done
+set_machine_path "$base"
+on_path "" "a long PATH set with reg add"
 dir='C:\Program Files\Qorvel'
 status=0
 win "$setup" /S >/dev/null 2>&1 || status=$?
 settle
 [ "$status" -eq 0 ] || fail "install: status $status"
 installed "$dir" "install"
+on_path "$dir" "install"
 
 # 2. qorvel.exe held open on a pipe: neither the update nor the uninstall
 # may go ahead. The uninstaller runs in place (_?=, as typed in a Command
@@ -160,26 +190,42 @@ exec 7>&-
 wait "$held" || fail "the held qorvel.exe ended with status $?"
 settle
 installed "$dir" "after the update and the uninstall that stopped"
+on_path "$dir" "after the update and the uninstall that stopped"
 
 # 3. The uninstall as Apps and features runs it.
 # (installed above checked that its QuietUninstallString is this command.)
 win "$dir\\uninstall.exe" /S >/dev/null 2>&1 || fail "uninstall: status $?"
 settle
 removed "$dir" "uninstall"
+on_path "" "uninstall"
 
-# 4. A folder of the user's choice; an update finds it on its own.
+# 4. A folder of the user's choice; an update finds it on its own. Wine
+# cuts a process's PATH at about 1,000 characters, so the Command Prompt
+# that looks for qorvel gets Wine's own short one with the folder added.
+base=${original#* }
+set_machine_path "$base"
 dir='C:\蒙古文 工具\Qorvel'
 prompt "$(winepath -w "$setup") /S /D=$dir" >/dev/null 2>&1 || fail "install /D=$dir: status $?"
 settle
 installed "$dir" "install /D=$dir"
+on_path "$dir" "install /D=$dir"
+found=$(prompt "cd /d C:\ && qorvel --version" 2>/dev/null | tr -d '\r') || true
+[ "$found" = "qorvel $version" ] || fail "a Command Prompt in C:\\ does not find qorvel on PATH: '$found'"
 win "$setup" /S >/dev/null 2>&1 || fail "update: status $?"
 settle
 installed "$dir" "update without /D="
+on_path "$dir" "update without /D="
 [ ! -e "$(unix 'C:\Program Files\Qorvel')" ] || fail "the update without /D= went into C:\\Program Files\\Qorvel"
+win "$setup" /S /NOPATH >/dev/null 2>&1 || fail "update /NOPATH: status $?"
+settle
+installed "$dir" "update /NOPATH"
+on_path "" "update /NOPATH"
+export_key && [ -z "$(reg_value PathEntry)" ] || fail "update /NOPATH: the uninstall entry still names a PATH entry"
 printf 'my notes\r\n' >"$(unix "$dir")/notes.txt"
 win "$dir\\uninstall.exe" /S >/dev/null 2>&1 || fail "uninstall from $dir: status $?"
 settle
 removed "$dir" "uninstall from $dir" notes.txt
+on_path "" "uninstall from $dir"
 
 wineserver -k 2>/dev/null || true
 if ((failures)); then
