@@ -16,6 +16,7 @@
 #include <mutex>
 #include <new>
 
+#include "cli/console.h"
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
 #include "fileio/helper_thread.h"
@@ -55,8 +56,7 @@ class Reporter {
  public:
   void Line(const std::string& text) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    std::fprintf(stderr, "qorvel: %s\n", text.c_str());
-    std::fflush(stderr);
+    WriteText(stderr, "qorvel: " + text + "\n");
   }
 
  private:

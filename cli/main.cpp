@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -25,6 +24,7 @@
 
 #include "cli/args.h"
 #include "cli/batch.h"
+#include "cli/console.h"
 #include "cli/whole_input.h"
 #include "codec/registry.h"
 #include "fileio/convert_file.h"
@@ -113,7 +113,7 @@ bool StderrIsTerminal() {
 #endif
 }
 
-void Error(const std::string& message) { std::cerr << "qorvel: " << message << "\n"; }
+void Error(const std::string& message) { WriteText(stderr, "qorvel: " + message + "\n"); }
 
 // The line height as Velmar keeps it: a 32-bit int compared unsigned.
 std::uint32_t ParseLineHeight(const std::string& text) {
@@ -147,7 +147,7 @@ int RunLayout(const std::vector<std::string>& argv) {
                                            {"output", 'o', true},
                                            {"help", 'h', false}});
   if (args.Has("help")) {
-    std::cout << kLayoutHelp;
+    WriteText(stdout, kLayoutHelp);
     return kExitOk;
   }
   const std::uint32_t lineHeight =
@@ -185,7 +185,9 @@ class TerminalProgress final : public ProgressSink {
 
 constexpr std::uint64_t kProgressBarFrom = 16ull << 20;
 
-void NoteNul(const std::string& in, std::uint64_t offset) { std::cerr << "qorvel: " << NulNote(in, offset) << "\n"; }
+void NoteNul(const std::string& in, std::uint64_t offset) {
+  WriteText(stderr, "qorvel: " + NulNote(in, offset) + "\n");
+}
 
 unsigned ParseJobs(const std::string& text) {
   errno = 0;
@@ -219,11 +221,13 @@ int RunConvert(const std::vector<std::string>& argv) {
                                            {"quiet", 'q', false},
                                            {"help", 'h', false}});
   if (args.Has("help")) {
-    std::cout << ConvertHelp();
+    WriteText(stdout, ConvertHelp());
     return kExitOk;
   }
   if (args.Has("list")) {
-    for (const Codec& mode : Codecs()) std::cout << mode.name << "\t" << mode.description << "\n";
+    std::string list;
+    for (const Codec& mode : Codecs()) list += std::string(mode.name) + "\t" + mode.description + "\n";
+    WriteText(stdout, list);
     return kExitOk;
   }
   const auto from = args.Value("from");
@@ -250,18 +254,18 @@ int RunConvert(const std::vector<std::string>& argv) {
 
 int Main(std::vector<std::string> args) {
   if (args.empty()) {
-    std::cerr << kMainHelp;
+    WriteText(stderr, kMainHelp);
     return kExitUsage;
   }
   const std::string command = args.front();
   args.erase(args.begin());
   try {
     if (command == "-h" || command == "--help" || command == "help") {
-      std::cout << kMainHelp;
+      WriteText(stdout, kMainHelp);
       return kExitOk;
     }
     if (command == "-V" || command == "--version") {
-      std::cout << "qorvel " << QORVEL_VERSION << "\n";
+      WriteText(stdout, "qorvel " QORVEL_VERSION "\n");
       return kExitOk;
     }
     if (command == "layout") return RunLayout(args);
@@ -269,7 +273,7 @@ int Main(std::vector<std::string> args) {
     throw UsageError("unknown command '" + command + "'");
   } catch (const UsageError& e) {
     Error(e.what());
-    std::cerr << "Try 'qorvel --help'.\n";
+    WriteText(stderr, "Try 'qorvel --help'.\n");
     return kExitUsage;
   } catch (const IoError& e) {
     Error(e.what());
