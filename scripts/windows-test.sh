@@ -12,40 +12,28 @@
 # and lays out in random pieces, against the same Linux build. Skips, saying
 # so, only when mingw-w64 or Wine is not installed.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/windows-common.sh"
+cd "$root"
 linux=$(realpath "${1:?usage: scripts/windows-test.sh PATH/TO/LINUX/qorvel}")
 
-for tool in x86_64-w64-mingw32-g++-posix wine zip unzip; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "windows-test: SKIPPED: $tool is not installed (scripts/deps.sh installs it)"
-    exit 0
-  fi
-done
+windows_need windows-test x86_64-w64-mingw32-g++-posix wine zip unzip
 if [ ! -f /usr/src/googletest/googletest/CMakeLists.txt ]; then
   echo "windows-test: SKIPPED: GoogleTest's sources are not installed (package googletest, scripts/deps.sh)"
   exit 0
 fi
 
 start=$SECONDS
-# Wine never gets the terminal: a console program of Wine's on a terminal
-# sets it up, which would stop a run of test.sh in the background.
-exec </dev/null
 built=$(scripts/windows-build.sh)
 exe=$(sed -n 1p <<<"$built") zip=$(sed -n 2p <<<"$built")
 # The core tests (every code and the layout against the references, on
 # random inputs) built for Windows too.
 tests=build/windows-tests
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B "$tests" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=ON \
-  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" "${launcher[@]}" >/dev/null
-cmake --build "$tests" -j"$(nproc)" --target core_tests >"$tests.log" 2>&1 ||
-  { grep -E -A3 'error|Error' "$tests.log" | head -n 30 >&2; echo "windows-test: FAIL: building core_tests ($tests.log)" >&2; exit 1; }
+windows_configure "$tests" -DQORVEL_TESTS=ON
+windows_compile "$tests" core_tests
 
-# A private Wine prefix, made on the first run (a few seconds); no Mono or
-# Gecko installers, no debug chatter, UTF-8 arguments and file names.
-export WINEPREFIX=$PWD/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-[ -f "$WINEPREFIX/system.reg" ] || timeout 120 wine cmd /c exit 0 >/dev/null 2>&1 || true
+# UTF-8 arguments and file names.
+export LC_ALL=C.UTF-8
+windows_wine
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 work=$(mktemp -d "$PWD/build/windows-test.XXXXXX")
@@ -153,16 +141,14 @@ grep -qF "'缺失.txt'" err.txt || fail "with Wine in Chinese, a message to a fi
 if command -v Xvfb >/dev/null; then
   x86_64-w64-mingw32-gcc -std=c11 -O2 -Wall -Wextra -Wpedantic -Werror -municode \
     -o console_screen.exe "$OLDPWD/tests/windows/console_screen.c"
-  display=:$((90 + RANDOM % 100))
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 50); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  windows_xvfb
   # The prefix's first process after this opens the display for all.
   wineserver -k 2>/dev/null || true
   status=0
-  DISPLAY=$display timeout 60 wine ./console_screen.exe qorvel.exe screen.txt || status=$?
+  timeout 60 wine ./console_screen.exe qorvel.exe screen.txt || status=$?
   wineserver -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
+  unset DISPLAY
   if [ "$status" -ne 0 ]; then
     fail "console_screen.exe could not read a console under Wine (status $status)"
   elif ! grep -qF "'缺失.txt'" screen.txt; then

@@ -37,6 +37,29 @@ static BOOL SameFolder(const wchar_t *entry, size_t n, const wchar_t *folder) {
   return n == m && CompareStringOrdinal(entry, (int)n, folder, (int)m, TRUE) == CSTR_EQUAL;
 }
 
+/* Takes the entries that match folder out of path, in place, with one
+ * separator each; says whether there was one. Leaves path as it was when
+ * there was none. */
+static BOOL Without(wchar_t *path, const wchar_t *folder) {
+  wchar_t *out = path;
+  BOOL first = TRUE, found = FALSE;
+  for (const wchar_t *entry = path; entry;) {
+    const wchar_t *end = wcschr(entry, L';');
+    const size_t n = end ? (size_t)(end - entry) : wcslen(entry);
+    if (SameFolder(entry, n, folder)) {
+      found = TRUE;
+    } else {
+      if (!first) *out++ = L';';
+      wmemmove(out, entry, n);
+      out += n;
+      first = FALSE;
+    }
+    entry = end ? end + 1 : NULL;
+  }
+  *out = L'\0';
+  return found;
+}
+
 /* The value, NUL-terminated, in a buffer with room for `extra` more
  * characters; *type REG_EXPAND_SZ and an empty value when there is none. */
 static wchar_t *ReadPath(HKEY key, DWORD *type, size_t extra) {
@@ -78,15 +101,9 @@ static int Add(HKEY key, const wchar_t *folder) {
   const size_t extra = wcslen(folder) + 2;
   wchar_t *path = ReadPath(key, &type, extra);
   if (!path) return kFailed;
-  for (const wchar_t *entry = path;;) {
-    const wchar_t *end = wcschr(entry, L';');
-    const size_t n = end ? (size_t)(end - entry) : wcslen(entry);
-    if (SameFolder(entry, n, folder)) {
-      free(path);
-      return kUnchanged;
-    }
-    if (!end) break;
-    entry = end + 1;
+  if (Without(path, folder)) {  /* there: nothing taken out */
+    free(path);
+    return kUnchanged;
   }
   /* "a;b" gives "a;b;FOLDER", and "a;b;" gives "a;b;FOLDER;": taking the
    * entry and the separator before it (or after it) away gives it back. */
@@ -109,24 +126,7 @@ static int Remove(HKEY key, const wchar_t *folder) {
   DWORD type;
   wchar_t *path = ReadPath(key, &type, 0);
   if (!path) return kFailed;
-  /* Copies every other entry down over the ones that match, in place. */
-  wchar_t *out = path;
-  BOOL first = TRUE, found = FALSE;
-  for (const wchar_t *entry = path;;) {
-    const wchar_t *end = wcschr(entry, L';');
-    const size_t n = end ? (size_t)(end - entry) : wcslen(entry);
-    if (SameFolder(entry, n, folder)) {
-      found = TRUE;
-    } else {
-      if (!first) *out++ = L';';
-      wmemmove(out, entry, n);
-      out += n;
-      first = FALSE;
-    }
-    if (!end) break;
-    entry = end + 1;
-  }
-  *out = L'\0';
+  const BOOL found = Without(path, folder);
   const int result = !found ? kUnchanged : WritePath(key, type, path) ? kChanged : kFailed;
   free(path);
   return result;

@@ -16,26 +16,22 @@
 # Mengkeli text into qorvel.exe's bytes.
 set -euo pipefail
 exes=$(realpath "${1:?usage: tests/windows/gui_test.sh EXE_DIR}")
-cd "$(dirname "$0")/../.."
-root=$PWD
+. "$(dirname "$0")/../../scripts/windows-common.sh"
+cd "$root"
 shots=$root/build/windows-gui-shots
 rm -rf "$shots" && mkdir -p "$shots"
 work=$(mktemp -d "$root/build/windows-gui.XXXXXX")
 
 # Wine in Chinese (code page 936 is then its ANSI code page, as on the
-# users' machines), in the project's own prefix, quietly.
-export WINEPREFIX=$root/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Every Wine process in Chinese: the first one starts the prefix's desktop
-# process, whose code page turns the X clipboard's text into CF_TEXT.
+# users' machines), in the project's own prefix. Every Wine process in
+# Chinese: the first one starts the prefix's desktop process, whose code
+# page turns the X clipboard's text into CF_TEXT.
 wine() { env LC_ALL=zh_CN.UTF-8 wine "$@"; }
 winepath() { env LC_ALL=zh_CN.UTF-8 winepath "$@"; }
+windows_wine
 wineserver -k 2>/dev/null || true  # a server left by other checks, in their locale
-[ -f "$WINEPREFIX/system.reg" ] || timeout 120 env LC_ALL=zh_CN.UTF-8 wine cmd /c exit 0 >/dev/null 2>&1 || true
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
+windows_xvfb
 cleanup() {
   wineserver -k 2>/dev/null || true
   kill "${wm:-}" 2>/dev/null || true
@@ -43,7 +39,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 wm=$!
 
@@ -87,7 +82,7 @@ setup=$(scripts/windows-installer.sh -o "$work/qorvel-setup.exe" "$exes")
 wine "$setup" /S >/dev/null 2>&1 || fail "qorvel-setup.exe /S failed"
 wineserver -w
 exes=$(winepath -u 'C:\Program Files\Qorvel' 2>/dev/null)
-for exe in velmar.exe orlenta.exe kestrum.exe qorvel.exe uninstall.exe; do
+for exe in "${windows_programs[@]}" uninstall.exe; do
   [ -f "$exes/$exe" ] || fail "qorvel-setup.exe did not install $exe"
 done
 

@@ -13,19 +13,12 @@
 # desktop programs. Skips, saying so, without NSIS, mingw-w64 or Wine.
 set -euo pipefail
 given=${1:+$(realpath "$1")}
-cd "$(dirname "$0")/../.."
-root=$PWD
+. "$(dirname "$0")/../../scripts/windows-common.sh"
+cd "$root"
 
-for tool in makensis x86_64-w64-mingw32-gcc wine winepath wineserver; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "installer-test: SKIPPED: $tool is not installed (scripts/deps.sh installs it)"
-    exit 0
-  fi
-done
+windows_need installer-test makensis x86_64-w64-mingw32-gcc wine winepath wineserver
 
 start=$SECONDS
-# Wine never gets the terminal (see scripts/windows-test.sh).
-exec </dev/null
 work=$root/build/installer-test
 rm -rf "$work" && mkdir -p "$work"
 if [ -n "$given" ]; then
@@ -34,23 +27,20 @@ else
   qorvel=$(scripts/windows-build.sh | sed -n 1p)
   programs=$work/programs
   mkdir "$programs"
-  for exe in velmar.exe orlenta.exe kestrum.exe qorvel.exe; do cp "$qorvel" "$programs/$exe"; done
+  for exe in "${windows_programs[@]}"; do cp "$qorvel" "$programs/$exe"; done
 fi
 # A page of its own, so that the optional web page is installed and removed
 # whether or not out/web/index.html has been built.
 page=$work/index.html
 printf '<!DOCTYPE html>\n<title>Qorvel</title>\n' >"$page"
 setup=$(scripts/windows-installer.sh -o "$work/qorvel-setup.exe" "$programs" "$page")
-version=$(sed -n 's/^project(Qorvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(scripts/qorvel-api.sh version)
 x86_64-w64-mingw32-gcc -O1 -municode -o "$work/lnk_target.exe" tests/windows/lnk_target.c -lole32 -luuid -lshell32
 
 # A new prefix each run: an old one would hold the last run's installation.
-# winemenubuilder is off: it would copy the Start-menu entries into the
-# Linux desktop's menu in $HOME.
-export WINEPREFIX=$root/build/wineprefix-installer WINEDEBUG=-all LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-rm -rf "$WINEPREFIX"
-timeout 120 wine cmd /c exit 0 >/dev/null 2>&1 || true
+export LC_ALL=C.UTF-8
+rm -rf "$root/build/wineprefix-installer"
+windows_wine "$root/build/wineprefix-installer"
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 failures=0
@@ -70,7 +60,7 @@ env_key='HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment'
 menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Qorvel'
 shortcuts=("Velmar 蒙文网页排版.lnk" "Orlenta 蒙科立蒙文转换.lnk" "Kestrum 哈斯蒙文转换.lnk" "README.lnk")
 targets=(velmar.exe orlenta.exe kestrum.exe README.txt)
-installed_files="LICENSE.txt README.txt index.html kestrum.exe orlenta.exe qorvel.exe qorvel.txt uninstall.exe velmar.exe"
+installed_files=$(printf '%s\n' "${windows_programs[@]}" "${windows_texts[@]}" index.html uninstall.exe | sort | paste -sd ' ')
 
 # The key as regedit exports it (UTF-16, so that a Chinese folder name
 # survives, which reg query's output in the ANSI code page does not).
@@ -92,7 +82,7 @@ installed() {  # the folder (Windows path), what it is called in messages
   unixdir=$(unix "$dir")
   [ "$(listing "$unixdir")" = "$installed_files" ] ||
     fail "$what: $dir holds '$(listing "$unixdir")', not '$installed_files'"
-  for exe in velmar.exe orlenta.exe kestrum.exe qorvel.exe; do
+  for exe in "${windows_programs[@]}"; do
     cmp -s "$programs/$exe" "$unixdir/$exe" || fail "$what: $dir\\$exe is not the given program"
   done
   cmp -s "$page" "$unixdir/index.html" || fail "$what: $dir\\index.html is not the given page"
