@@ -103,10 +103,11 @@ LangString SEC_PROGRAMS ${LANG_SIMPCHINESE} "Qorvel 程序"
 LangString SEC_PROGRAMS ${LANG_ENGLISH} "Qorvel programs"
 LangString DESC_PROGRAMS ${LANG_SIMPCHINESE} "Velmar、Orlenta、Kestrum、命令行工具 qorvel 和说明文件，以及“开始”菜单项。"
 LangString DESC_PROGRAMS ${LANG_ENGLISH} "Velmar, Orlenta, Kestrum, the command-line tool qorvel and the text files, with Start-menu entries."
-LangString SEC_PATH ${LANG_SIMPCHINESE} "将安装文件夹添加到系统 PATH"
-LangString SEC_PATH ${LANG_ENGLISH} "Add the install folder to the system PATH"
-LangString DESC_PATH ${LANG_SIMPCHINESE} "在任何文件夹的命令提示符中都可以输入 qorvel。卸载时会移除此项，PATH 的其他内容保持不变。"
-LangString DESC_PATH ${LANG_ENGLISH} "Type qorvel in a Command Prompt in any folder. The uninstaller takes the entry away and leaves the rest of PATH as it is."
+; Short: the list of components is narrow (the description says the rest).
+LangString SEC_PATH ${LANG_SIMPCHINESE} "添加到系统 PATH"
+LangString SEC_PATH ${LANG_ENGLISH} "Add to PATH"
+LangString DESC_PATH ${LANG_SIMPCHINESE} "把安装文件夹加入系统 PATH：在任何文件夹的命令提示符中都可以输入 qorvel。卸载时移除此项，PATH 的其他内容不变。"
+LangString DESC_PATH ${LANG_ENGLISH} "Puts the install folder on the system PATH: type qorvel in a Command Prompt in any folder. The uninstaller takes the entry away and leaves the rest of PATH as it is."
 
 ; Program Files, the all-users Start menu and HKLM: a user who is not an
 ; administrator (UAC off, or an old Windows) would get half an installation.
