@@ -17,6 +17,7 @@
 #include <new>
 #include <thread>
 
+#include "cli/console.h"
 #include "fileio/convert_file.h"
 #include "fileio/files.h"
 #include "fileio/helper_thread.h"
@@ -56,8 +57,7 @@ class Reporter {
  public:
   void Line(const std::string& text) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    std::fprintf(stderr, "qorvel: %s\n", text.c_str());
-    std::fflush(stderr);
+    WriteText(stderr, "qorvel: " + text + "\n");
   }
 
  private:

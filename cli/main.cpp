@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -25,6 +24,7 @@
 
 #include "cli/args.h"
 #include "cli/batch.h"
+#include "cli/console.h"
 #include "cli/whole_input.h"
 #include "codec/registry.h"
 #include "fileio/convert_file.h"
@@ -143,7 +143,7 @@ bool StderrIsTerminal() {
 #endif
 }
 
-void Error(const std::string& message) { std::cerr << "qorvel: " << message << "\n"; }
+void Error(const std::string& message) { WriteText(stderr, "qorvel: " + message + "\n"); }
 
 // The line height as Velmar keeps it: a 32-bit int compared unsigned.
 std::uint32_t ParseLineHeight(const std::string& text) {
@@ -222,7 +222,7 @@ int RunLayout(const std::vector<std::string>& argv) {
                                            {"quiet", 'q', false},
                                            {"help", 'h', false}});
   if (args.Has("help")) {
-    std::cout << kLayoutHelp;
+    WriteText(stdout, kLayoutHelp);
     return kExitOk;
   }
   const std::uint32_t lineHeight =
@@ -321,11 +321,13 @@ int RunConvert(const std::vector<std::string>& argv) {
                                            {"quiet", 'q', false},
                                            {"help", 'h', false}});
   if (args.Has("help")) {
-    std::cout << ConvertHelp();
+    WriteText(stdout, ConvertHelp());
     return kExitOk;
   }
   if (args.Has("list")) {
-    for (const Codec& mode : Codecs()) std::cout << mode.name << "\t" << mode.description << "\n";
+    std::string list;
+    for (const Codec& mode : Codecs()) list += std::string(mode.name) + "\t" + mode.description + "\n";
+    WriteText(stdout, list);
     return kExitOk;
   }
   const auto from = args.Value("from");
@@ -355,18 +357,18 @@ int RunConvert(const std::vector<std::string>& argv) {
 
 int Main(std::vector<std::string> args) {
   if (args.empty()) {
-    std::cerr << kMainHelp;
+    WriteText(stderr, kMainHelp);
     return kExitUsage;
   }
   const std::string command = args.front();
   args.erase(args.begin());
   try {
     if (command == "-h" || command == "--help" || command == "help") {
-      std::cout << kMainHelp;
+      WriteText(stdout, kMainHelp);
       return kExitOk;
     }
     if (command == "-V" || command == "--version") {
-      std::cout << "qorvel " << QORVEL_VERSION << "\n";
+      WriteText(stdout, "qorvel " QORVEL_VERSION "\n");
       return kExitOk;
     }
     if (command == "layout") return RunLayout(args);
@@ -374,7 +376,7 @@ int Main(std::vector<std::string> args) {
     throw UsageError("unknown command '" + command + "'");
   } catch (const UsageError& e) {
     Error(e.what());
-    std::cerr << "Try 'qorvel --help'.\n";
+    WriteText(stderr, "Try 'qorvel --help'.\n");
     return kExitUsage;
   } catch (const IoError& e) {
     Error(e.what());

@@ -13,7 +13,7 @@ packages=(
   lintian
   clang-16 lld-16 wasi-libc libc++-16-dev-wasm32 libc++abi-16-dev-wasm32 libclang-rt-16-dev-wasm32
   nodejs chromium poppler-utils node-typescript
-  mingw-w64 wine wine64 googletest zip man-db bsdextrautils strace
+  mingw-w64 wine wine64 googletest zip man-db bsdextrautils strace ccache
   qt6-base-dev-tools libwine-dev nsis librsvg2-bin icoutils xdotool xclip openbox imagemagick icu-devtools x11-utils
 )
 

@@ -20,13 +20,14 @@
 # path is printed third. A GUI_FOLDER that lacks one of them is an error.
 set -euo pipefail
 given=${1:+$(realpath "$1")}
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/windows-common.sh"
+cd "$root"
 
 gui=() missing=()
 find_gui() {  # the folder; fills gui with the three paths, missing with what is not there
   local app
   gui=() missing=()
-  for app in velmar orlenta kestrum; do
+  for app in "${windows_gui[@]}"; do
     if [ -f "$1/$app.exe" ]; then gui+=("$1/$app.exe")
     elif [ -f "$1/$app/$app.exe" ]; then gui+=("$1/$app/$app.exe")
     else missing+=("$app.exe")
@@ -45,20 +46,16 @@ else
 fi
 
 build=build/windows
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" "${launcher[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target qorvel libqorvel >"$build.log" 2>&1 ||
-  { grep -E 'error|Error' "$build.log" | head -n 30 >&2; echo "windows-build: build failed ($build.log)" >&2; exit 1; }
+windows_configure "$build"
+windows_compile "$build" qorvel libqorvel
 
 scripts/windows-dlls.sh "$build/cli/qorvel.exe" "$build/capi/qorvel.dll"
 # Nothing of the C++ runtime or the core, and nothing qorvel.h promises
 # missing: a C program links by these names.
 exported=$(x86_64-w64-mingw32-objdump -p "$build/capi/qorvel.dll" |
   sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/s/^\t\[ *[0-9]*\] //p' | sort)
-declared=$(sed -n 's/^QORVEL_API [^(]*[ *]\(qorvel_[a-z0-9_]*\)(.*/\1/p' capi/qorvel.h | sort)
-if [ -z "$declared" ] || [ "$exported" != "$declared" ]; then
+declared=$(scripts/qorvel-api.sh functions)
+if [ "$exported" != "$declared" ]; then
   echo "windows-build: qorvel.dll's exports are not the functions of qorvel.h:" >&2
   diff <(echo "$declared") <(echo "$exported") | sed -n 's/^[<>]/  &/p' >&2
   exit 1
@@ -74,12 +71,12 @@ cp "$build/capi/"{libqorvel.dll.a,qorvel.lib,qorvel.def} "$stage/lib/"
 programs=(qorvel.exe)
 if ((${#gui[@]})); then
   cp "${gui[@]}" "$out/"
-  programs=(velmar.exe orlenta.exe kestrum.exe qorvel.exe)
+  programs=("${windows_programs[@]}")
 fi
 (cd "$out" && cp "${programs[@]}" "$OLDPWD/$stage/")
 scripts/windows-texts.sh "$stage"
 rm -f "$out/qorvel-windows.zip"
-(cd "$stage" && zip -q -X "$OLDPWD/$out/qorvel-windows.zip" "${programs[@]}" qorvel.dll README.txt LICENSE.txt qorvel.txt \
+(cd "$stage" && zip -q -X "$OLDPWD/$out/qorvel-windows.zip" "${programs[@]}" qorvel.dll "${windows_texts[@]}" \
   include/qorvel.h lib/{libqorvel.dll.a,qorvel.lib,qorvel.def})
 echo "$PWD/$out/qorvel.exe"
 echo "$PWD/$out/qorvel-windows.zip"

@@ -16,23 +16,18 @@
 #                                         a real Windows, checked the same way
 set -euo pipefail
 windows_dump=${1:+$(realpath "$1")}
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/windows-common.sh"
+cd "$root"
 
 tools=(c++ pkg-config)
 [ -n "$windows_dump" ] || tools+=(x86_64-w64-mingw32-g++-posix wine)
-for tool in "${tools[@]}"; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "windows-cp936-check: SKIPPED: $tool is not installed (scripts/deps.sh installs it)"
-    exit 0
-  fi
-done
+windows_need windows-cp936-check "${tools[@]}"
 if ! pkg-config --exists icu-uc; then
   echo "windows-cp936-check: SKIPPED: ICU is not installed (libicu-dev, scripts/deps.sh)"
   exit 0
 fi
 
-# Wine never gets the terminal (see scripts/windows-test.sh).
-exec </dev/null
+exec </dev/null  # Wine never gets the terminal (see windows-common.sh)
 work=build/windows-cp936
 mkdir -p "$work"
 flags=(-std=c++20 -O2 -Wall -Wextra -Wpedantic -Werror -I"$PWD")
@@ -60,9 +55,7 @@ if [ -n "$windows_dump" ]; then
   windows=$work/windows-given.txt
   tr -d '\r' <"$windows_dump" >"$windows"
 else
-  # The prefix of scripts/windows-test.sh, made on the first run.
-  export WINEPREFIX=$PWD/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  [ -f "$WINEPREFIX/system.reg" ] || LC_ALL=C.UTF-8 timeout 120 wine cmd /c exit 0 >/dev/null 2>&1 || true
+  LC_ALL=C.UTF-8 windows_wine
   trap 'wineserver -k 2>/dev/null || true' EXIT
   for locale in C.UTF-8 zh_CN.UTF-8; do
     if ! env -u LANG LC_ALL=$locale timeout 300 wine "$work/cp936_dump.exe" "$work/windows-$locale.txt"; then

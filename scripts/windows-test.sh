@@ -3,52 +3,41 @@
 # tests for Windows, runs the core tests under Wine and checks qorvel.exe
 # under Wine against the Linux build given as $1: every code and the layout
 # on the samples and on random bytes, byte for byte, through files and
-# through standard input and output; Chinese and Mongolian file names; the
-# bad inputs that apply on Windows and Ctrl+C, each with its exit status,
+# through standard input and output; Chinese and Mongolian file names,
+# and a Chinese name in a message to a file (UTF-8) and to a console on
+# code page 936 (its characters); the bad inputs that apply on Windows and Ctrl+C, each with its exit status,
 # the file named in the message, the old output untouched and no temporary
 # file left. Then qorvel.dll as a C program uses it: tests/capi/convert_pieces.c
 # built from the zip's header and import libraries alone converts every code
 # and lays out in random pieces, against the same Linux build. Skips, saying
 # so, only when mingw-w64 or Wine is not installed.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/windows-common.sh"
+cd "$root"
 linux=$(realpath "${1:?usage: scripts/windows-test.sh PATH/TO/LINUX/qorvel}")
 
-for tool in x86_64-w64-mingw32-g++-posix wine zip unzip; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "windows-test: SKIPPED: $tool is not installed (scripts/deps.sh installs it)"
-    exit 0
-  fi
-done
+windows_need windows-test x86_64-w64-mingw32-g++-posix wine zip unzip
 if [ ! -f /usr/src/googletest/googletest/CMakeLists.txt ]; then
   echo "windows-test: SKIPPED: GoogleTest's sources are not installed (package googletest, scripts/deps.sh)"
   exit 0
 fi
 
 start=$SECONDS
-# Wine never gets the terminal: a console program of Wine's on a terminal
-# sets it up, which would stop a run of test.sh in the background.
-exec </dev/null
 built=$(scripts/windows-build.sh)
 exe=$(sed -n 1p <<<"$built") zip=$(sed -n 2p <<<"$built")
 # The core tests (every code and the layout against the references, on
 # random inputs) built for Windows too.
 tests=build/windows-tests
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B "$tests" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQORVEL_TESTS=ON \
-  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" "${launcher[@]}" >/dev/null
-cmake --build "$tests" -j"$(nproc)" --target core_tests >"$tests.log" 2>&1 ||
-  { grep -E -A3 'error|Error' "$tests.log" | head -n 30 >&2; echo "windows-test: FAIL: building core_tests ($tests.log)" >&2; exit 1; }
+windows_configure "$tests" -DQORVEL_TESTS=ON
+windows_compile "$tests" core_tests
 
-# A private Wine prefix, made on the first run (a few seconds); no Mono or
-# Gecko installers, no debug chatter, UTF-8 arguments and file names.
-export WINEPREFIX=$PWD/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-[ -f "$WINEPREFIX/system.reg" ] || timeout 120 wine cmd /c exit 0 >/dev/null 2>&1 || true
+# UTF-8 arguments and file names.
+export LC_ALL=C.UTF-8
+windows_wine
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 work=$(mktemp -d "$PWD/build/windows-test.XXXXXX")
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'wineserver -k 2>/dev/null || true; kill "${xvfb:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
 cp "$exe" "$work/qorvel.exe"
 cd "$work"
 
@@ -139,6 +128,35 @@ win layout -o ᠮᠣᠩᠭᠣᠯ.txt 蒙古文样本.txt >/dev/null 2>&1 || fail
 cmp -s lin.out ᠮᠣᠩᠭᠣᠯ.txt || fail "the output named in Mongolian script is not the Linux build's"
 win layout 缺失.txt 2>err.txt >/dev/null && fail "a missing Chinese-named file was accepted"
 grep -q "缺失.txt" err.txt || fail "the message does not name the missing Chinese-named file: $(cat err.txt)"
+# Where Windows' code pages are Chinese (936), a message to a file or a
+# pipe still holds the name's UTF-8 bytes: a log reads the same on every
+# system. The name comes in a batch file in code page 936: Wine in Chinese
+# reads its own command line in the Linux locale's charset, and this
+# machine need not have zh_CN.UTF-8.
+printf '@qorvel.exe layout 缺失.txt\r\n' | iconv -f UTF-8 -t GBK >missing.bat
+env LC_ALL=zh_CN.UTF-8 timeout 60 wine cmd /c missing.bat >/dev/null 2>err.txt && fail "a missing Chinese-named file was accepted (Wine in Chinese)"
+grep -qF "'缺失.txt'" err.txt || fail "with Wine in Chinese, a message to a file does not hold the name in UTF-8: $(od -An -c err.txt | head -n 3)"
+# In a console window on code page 936 the message shows the name's
+# characters. Wine's console window needs a display: Xvfb, when installed.
+if command -v Xvfb >/dev/null; then
+  x86_64-w64-mingw32-gcc -std=c11 -O2 -Wall -Wextra -Wpedantic -Werror -municode \
+    -o console_screen.exe "$OLDPWD/tests/windows/console_screen.c"
+  windows_xvfb
+  # The prefix's first process after this opens the display for all.
+  wineserver -k 2>/dev/null || true
+  status=0
+  timeout 60 wine ./console_screen.exe qorvel.exe screen.txt || status=$?
+  wineserver -k 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  unset DISPLAY
+  if [ "$status" -ne 0 ]; then
+    fail "console_screen.exe could not read a console under Wine (status $status)"
+  elif ! grep -qF "'缺失.txt'" screen.txt; then
+    fail "a console on code page 936 shows the message as: $(head -n 3 screen.txt)"
+  fi
+else
+  echo "windows-test: the console check SKIPPED: Xvfb is not installed (scripts/deps.sh installs it)"
+fi
 
 # Bad inputs: exit status 1 (2 for a usage error), a message naming the
 # file, the old output untouched, no temporary file left.

@@ -78,7 +78,7 @@ resolves_to_lib "$(ldconfig -p | awk '$1 == "libqorvel.so.1" { print $NF; exit }
   fail "the dynamic linker's cache lacks $lib"
 extra=$(nm -D --defined-only "$lib" | awk '!($2 == "A" && $3 ~ /^QORVEL_1(\.[0-9]+)?$/) && $3 !~ /^qorvel_[a-z0-9_]+@@QORVEL_1(\.[0-9]+)?$/')
 [ -z "$extra" ] || fail "$lib exports more than qorvel_* under QORVEL_1:"$'\n'"$extra"
-missing=$(comm -23 <(grep -o '\bqorvel_[a-z0-9_]*(' /usr/include/qorvel.h | tr -d '(' | sort -u) \
+missing=$(comm -23 <("$src/scripts/qorvel-api.sh" functions /usr/include/qorvel.h) \
                    <(nm -D --defined-only "$lib" | awk '{sub(/@.*/, "", $3); print $3}' | sort -u))
 [ -z "$missing" ] || fail "qorvel.h declares functions $lib does not export: $missing"
 

@@ -9,33 +9,31 @@
 # uninstaller takes them away again. Each program shows its main window
 # with its title (screenshots are kept in
 # build/windows-gui-shots/); Orlenta and Kestrum convert a sample from typed
-# paths and Enter into qorvel.exe's bytes and refuse a missing input;
+# paths and Enter into qorvel.exe's bytes (the box says 转换结束) and refuse
+# a missing input (a new box: "Open File 1 Error !" or "Open File Error !"
+# and a reason; Ctrl+C copies a box's text);
 # Velmar opens a file named on its command line, saves it as another file
 # with the same bytes, copies the web-format text to the clipboard as
 # Unicode (the layout's bytes through code page 936), and converts pasted
 # Mengkeli text into qorvel.exe's bytes.
 set -euo pipefail
 exes=$(realpath "${1:?usage: tests/windows/gui_test.sh EXE_DIR}")
-cd "$(dirname "$0")/../.."
-root=$PWD
+. "$(dirname "$0")/../../scripts/windows-common.sh"
+cd "$root"
 shots=$root/build/windows-gui-shots
 rm -rf "$shots" && mkdir -p "$shots"
 work=$(mktemp -d "$root/build/windows-gui.XXXXXX")
 
 # Wine in Chinese (code page 936 is then its ANSI code page, as on the
-# users' machines), in the project's own prefix, quietly.
-export WINEPREFIX=$root/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Every Wine process in Chinese: the first one starts the prefix's desktop
-# process, whose code page turns the X clipboard's text into CF_TEXT.
+# users' machines), in the project's own prefix. Every Wine process in
+# Chinese: the first one starts the prefix's desktop process, whose code
+# page turns the X clipboard's text into CF_TEXT.
 wine() { env LC_ALL=zh_CN.UTF-8 wine "$@"; }
 winepath() { env LC_ALL=zh_CN.UTF-8 winepath "$@"; }
+windows_wine
 wineserver -k 2>/dev/null || true  # a server left by other checks, in their locale
-[ -f "$WINEPREFIX/system.reg" ] || timeout 120 env LC_ALL=zh_CN.UTF-8 wine cmd /c exit 0 >/dev/null 2>&1 || true
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
+windows_xvfb
 cleanup() {
   wineserver -k 2>/dev/null || true
   kill "${wm:-}" 2>/dev/null || true
@@ -43,7 +41,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 wm=$!
 
@@ -87,7 +84,7 @@ setup=$(scripts/windows-installer.sh -o "$work/qorvel-setup.exe" "$exes")
 wine "$setup" /S >/dev/null 2>&1 || fail "qorvel-setup.exe /S failed"
 wineserver -w
 exes=$(winepath -u 'C:\Program Files\Qorvel' 2>/dev/null)
-for exe in velmar.exe orlenta.exe kestrum.exe qorvel.exe uninstall.exe; do
+for exe in "${windows_programs[@]}" uninstall.exe; do
   [ -f "$exes/$exe" ] || fail "qorvel-setup.exe did not install $exe"
 done
 
@@ -100,8 +97,24 @@ same() {  # FILE WANT WHAT
   cp "$1" "$2" "$shots/" 2>/dev/null || true
   fail "$3 (both files in $shots)"
 }
+# The text of message box $1, as its Ctrl+C copies it (Qt puts the title,
+# the text and the buttons between lines of dashes; Wine hands the copy to
+# X's clipboard): the text alone, CRs dropped.
+box_text() {
+  printf 'none' | xclip -selection clipboard -i  # a text from before is not taken for this one
+  keys "$1" ctrl+c
+  local copied=none
+  for _ in $(seq 20); do
+    copied=$(xclip -selection clipboard -o 2>/dev/null | tr -d '\r') || true
+    [ "$copied" != none ] && break
+    sleep 0.25
+  done
+  awk '/^-+$/ { n++; next } n == 2' <<<"$copied"
+}
 # Types INPUT and OUTPUT into a converter's fields (from the input field),
-# presses Enter and answers the message box the program shows.
+# presses Enter, keeps a screenshot and the text (SHOT.png, SHOT.txt) of
+# the message box the program shows, and closes it; the old box must be
+# gone before anything else is typed, or the next keys would go to it.
 convert_typed() {  # ID APP INPUT OUTPUT SHOT
   keys "$1" ctrl+a
   typed "$(winpath "$3")"
@@ -109,9 +122,13 @@ convert_typed() {  # ID APP INPUT OUTPUT SHOT
   typed "$(winpath "$4")"
   xdotool key Return
   local box
+  rm -f "$shots/$2-$5.txt"
   if ! box=$(window "^${2^}\$" 30); then fail "$2: no message box after Enter ($5)"; return; fi
+  sleep 0.5  # drawn
   shot "$2-$5"
+  box_text "$box" >"$shots/$2-$5.txt"
   keys "$box" Return
+  gone "$box" || fail "$2: Enter did not close the message box ($5)"
 }
 # Velmar's Save As, typed: waits for FILE to be written.
 save_as() {  # ID FILE
@@ -130,22 +147,32 @@ wine "$exes/qorvel.exe" convert --from mengkeli-paste -o want_paste.txt mengkeli
 
 # Orlenta and Kestrum: the focus starts in the input field, Tab moves to the
 # output field, Enter converts, and the message box closes with Enter.
-converter() {  # PROGRAM TITLE CODE
-  local app=$1 title=$2 code=$3 id
+converter() {  # PROGRAM TITLE CODE MISSING_TEXT
+  local app=$1 title=$2 code=$3 missing_text=$4 id
   wine "$exes/$app.exe" >/dev/null 2>&1 &
   if ! id=$(window "$title" 60); then fail "$app: no window titled $title"; return; fi
   shot "$app"
   convert_typed "$id" "$app" "$work/${code}_sample.txt" "$work/${app}_out.txt" done
   same "${app}_out.txt" "want_$code.txt" "$app: the output is not qorvel.exe's bytes"
-  # A missing input: the message, and no output.
-  keys "$id" Tab Tab
+  grep -q "转换结束" "$shots/$app-done.txt" 2>/dev/null ||
+    fail "$app: the box after converting says '$(cat "$shots/$app-done.txt" 2>/dev/null)', not 转换结束"
+  # A missing input: a new box, the fixed first line and a reason after
+  # it (its words are the system's), and no output. The focus is back in
+  # the output field, where Enter was pressed; the input field comes
+  # before it.
+  keys "$id" shift+Tab
   convert_typed "$id" "$app" "$work/missing.txt" "$work/${app}_none.txt" missing
+  local said
+  said=$(cat "$shots/$app-missing.txt" 2>/dev/null || true)
+  if [ "$(sed -n 1p <<<"$said")" != "$missing_text" ] || [ -z "$(sed -n '2,$p' <<<"$said" | tr -d ' \n')" ]; then
+    fail "$app: the box for a missing input says '$said', not '$missing_text' and a reason"
+  fi
   [ ! -e "${app}_none.txt" ] || fail "$app: an output was written for a missing input"
   keys "$id" Escape
   gone "$id" || fail "$app: Escape did not close the window"
 }
-converter orlenta "蒙科立蒙文代码转换为Qorvel蒙文2006代码" mengkeli
-converter kestrum "哈斯代码转换为Qorvel蒙文2006国际代码" hasi
+converter orlenta "蒙科立蒙文代码转换为Qorvel蒙文2006代码" mengkeli "Open File 1 Error !"
+converter kestrum "哈斯代码转换为Qorvel蒙文2006国际代码" hasi "Open File Error !"
 
 # Velmar with a file named on its command line: Save As writes its bytes.
 wine "$exes/velmar.exe" "$(winpath "$work/qorvel_sample.txt")" >/dev/null 2>&1 &
