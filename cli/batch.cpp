@@ -100,7 +100,8 @@ std::vector<std::string> LossReasons(const ConversionResult& result, const char*
     reasons.push_back(std::move(line));
   }
   if (result.endedEarly) {
-    std::string line = "the text ends at the NUL byte at offset " + std::to_string(result.consumed - 1) + "; ";
+    std::string line = "the text ends at the NUL byte at offset ";
+    line.append(std::to_string(result.consumed - 1)).append("; ");
     if (result.bytesAfter) {
       line.append(std::to_string(*result.bytesAfter)).append(*result.bytesAfter == 1 ? " byte" : " bytes");
       line.append(" after it ").append(*result.bytesAfter == 1 ? "was" : "were").append(" not ").append(verb);
