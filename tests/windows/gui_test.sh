@@ -167,6 +167,24 @@ converter() {  # PROGRAM TITLE CODE MISSING_TEXT
   if [ "$(sed -n 1p <<<"$said")" != "$missing_text" ] || [ -z "$(sed -n '2,$p' <<<"$said" | tr -d ' \n')" ]; then
     fail "$app: the box for a missing input says '$said', not '$missing_text' and a reason"
   fi
+  # The reason reads as the text it is, framed in Chinese: the system's UTF-8
+  # words shown as code page 936 would turn back into UTF-8 bytes when
+  # written in code page 936 again.
+  local reason
+  reason=$(sed -n '2,$p' <<<"$said" | tr -d '\n')
+  case $reason in
+    无法打开“*missing.txt”：?*) ;;
+    *) fail "$app: the reason '$reason' is not framed as 无法打开“FILE”：REASON" ;;
+  esac
+  if python3 -c '
+import sys
+b = sys.argv[1].encode("cp936", "ignore")
+try:
+    b.decode("utf-8")
+except UnicodeDecodeError as e:  # cut short at its end is mojibake too
+    sys.exit(0 if e.reason == "unexpected end of data" and e.start > 0 else 1)' "${reason#*：}"; then
+    fail "$app: the reason '$reason' is UTF-8 read as code page 936"
+  fi
   [ ! -e "${app}_none.txt" ] || fail "$app: an output was written for a missing input"
   keys "$id" Escape
   gone "$id" || fail "$app: Escape did not close the window"
