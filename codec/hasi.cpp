@@ -62,6 +62,8 @@ enum class Kind : std::uint8_t {
   kTilde,  // tilde prefix
   kPair,   // GBK lead byte
   kEnd,    // NUL: the input ends
+  kDrop,   // a first byte that writes nothing (a control byte): dropped. Its
+           // own kind keeps the count off the path of the bytes that write.
 };
 
 // What a byte does in one position. The output is stored whole so that the
@@ -148,6 +150,8 @@ consteval std::array<Unit, 768> BuildUnits(bool keep) {
       if (first[b].kind == Kind::kWrite && first[b].len == 0 && KeptAlone(static_cast<unsigned char>(b)))
         first[b] = Copy(static_cast<unsigned char>(b));
   }
+  for (Unit& u : first)
+    if (u.kind == Kind::kWrite && u.len == 0) u.kind = Kind::kDrop;
   std::array<Unit, 768> t{};
   std::copy(first.begin(), first.end(), t.begin());
   std::copy(grave.begin(), grave.end(), t.begin() + kGraveRow);
@@ -200,7 +204,7 @@ const unsigned char* ConvertMixed(const unsigned char* p, const unsigned char* e
     // a load of its own would cost this loop more than the rest.)
     const std::size_t step = 1 + (grave | tilde | pair) + graveTilde;
     if constexpr (kNoting) {
-      if (u.len == 0) [[unlikely]] tally.Add(static_cast<std::size_t>(p - origin), (pair ^ 1) * step);
+      if ((u.len | pair) == 0) [[unlikely]] tally.Add(static_cast<std::size_t>(p - origin), step);
     } else {
       tally.Add<false>(0, ((u.len == 0) & (pair ^ 1)) * step);
     }
@@ -252,13 +256,23 @@ void HasiConverter::ConvertBlock(Block& blk) {
   const unsigned char* const origin = blk.origin;
   DropTally tally = blk.tally;
 
-  // Writes the unit (of kind kWrite) that ends a step of `bytes` bytes just
-  // before p; one that writes nothing drops them all. The step may have
-  // begun in the chunk before: offsets wrap as whole numbers.
+  // Writes a first byte's unit of kind kWrite (which writes something).
+  const auto put = [&](const Unit& u) {
+    std::memcpy(o, u.bytes, 4);
+    o += u.len;
+  };
+  // Writes the follower's unit (of kind kWrite) that ends a prefix step of
+  // `bytes` bytes just before p; one that writes nothing drops them all.
+  // The step may have begun in the chunk before: offsets wrap as whole
+  // numbers.
   const auto write = [&](const Unit& u, std::uint64_t bytes) {
     std::memcpy(o, u.bytes, 4);
     o += u.len;
-    tally.Add<kNoting>(static_cast<std::size_t>(p - origin) - bytes, (u.len == 0) * bytes);
+    if constexpr (kNoting) {
+      if (u.len == 0) [[unlikely]] tally.Add(static_cast<std::size_t>(p - origin) - bytes, bytes);
+    } else {
+      tally.Add<false>(0, (u.len == 0) * bytes);
+    }
   };
   // `p` is at the byte after a grave prefix (and p < end).
   const auto afterGrave = [&] {
@@ -291,11 +305,14 @@ void HasiConverter::ConvertBlock(Block& blk) {
   while (p < end) {
     const Unit& u = units[*p++];
     if (u.kind == Kind::kWrite) [[likely]] {
-      write(u, 1);
+      put(u);
       continue;
     }
     switch (u.kind) {
       case Kind::kWrite:  // handled above
+        break;
+      case Kind::kDrop:
+        tally.Add<kNoting>(static_cast<std::size_t>(p - origin) - 1, 1);
         break;
       case Kind::kPair:
         // The lead byte is written at once; at the end of the input it is
@@ -348,7 +365,8 @@ bool HasiConverter::Feed(std::string_view chunk, std::string& out) {
 
 std::size_t HasiConverter::FreshStart(std::string_view chunk, std::size_t from) const {
   for (std::size_t j = from; j < chunk.size(); ++j)
-    if (kFirst[static_cast<unsigned char>(chunk[j])].kind == Kind::kWrite) return j + 1;
+    if (const Kind k = kFirst[static_cast<unsigned char>(chunk[j])].kind; k == Kind::kWrite || k == Kind::kDrop)
+      return j + 1;
   return std::string_view::npos;
 }
 
