@@ -112,6 +112,13 @@ void MengkeliFileConverter::AddToWord(const unsigned char* bytes, std::size_t n,
 
 void MengkeliFileConverter::ConvertPlacedWord(std::string_view word, const std::vector<WordPlace>& places) {
   wordOut_.clear();
+  Drops& all = carried_.drops;
+  if (all.count >= Drops::kKeptOffsets && places.front().at >= all.first[Drops::kKeptOffsets - 1]) {
+    // The first five are known and come before the word: its drops only
+    // count (a tally over `all` notes no offset then).
+    ConvertMengkeliWord(word, wordOut_, {all, places.front().at});
+    return;
+  }
   Drops inWord;
   ConvertMengkeliWord(word, wordOut_, {inWord, 0});
   if (inWord.count == 0) return;
@@ -207,7 +214,6 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
         std::size_t units = 0;
         std::size_t unitEnd = i;
         gatheredPlaces_.clear();
-        Drops between;  // the dropped bytes between the units
         for (ByteClass c; i < runStop && (c = classOf[s[i]]) != ByteClass::kCopy && c != ByteClass::kA1 &&
                           c != ByteClass::kA3 && c != ByteClass::kNul && (c != ByteClass::kKeptLead || dropped(i));) {
           if (c == ByteClass::kLead) {
@@ -218,19 +224,19 @@ std::size_t MengkeliFileConverter::ScanWords(const unsigned char* s, std::size_t
             unitEnd = i;
           } else {
             if (c == ByteClass::kLF) *o++ = '\n';
-            else between.Note(log.base + i);
+            else tally.Add<kNoting>(i, 1);  // taken back with the rest if the word goes on
             ++i;
           }
         }
         if (i >= runStop) {  // the word's end is not in sight
           out = wordOut;
+          tally.Back(before);
           tally.Flush();
           return wordStart;
         }
-        // Noted out of order, straight into the Drops: the tally starts
-        // again after them.
+        // The word's units go into the Drops straight, before the bytes
+        // between them may be: the tally starts again after them.
         tally.Flush();
-        carried_.drops.Add(between, 0);
         ConvertPlacedWord(std::string_view(gathered_.get(), units), gatheredPlaces_);
         tally = DropTally(log);
         std::memcpy(o, wordOut_.data(), wordOut_.size());
