@@ -15,8 +15,9 @@
 //   - html() against `qorvel layout --html`, and the HTML of random texts
 //     and of the sample loaded as pages: one vertical column per wrapped
 //     line, left to right, each holding its line's text, no markup of the
-//     text's; the page's copy as HTML and its .html save. A screenshot of
-//     the sample's page is left;
+//     text's, the fragments also pasted into an editable element; the
+//     page's copy as HTML and its .html save. A screenshot of the sample's
+//     page is left;
 //   - what a conversion lost: the bytes a code dropped and a NUL that
 //     ended the text early, named on the job's line and under the paste
 //     box as qorvel names them; "keep other text" converts both as
@@ -193,14 +194,23 @@ async function step(name, fn) {
     });
 
     // The columns of an HTML page: each child of the first div of the body,
-    // its box and text; and every element name under that div.
-    async function columnsOf(html) {
+    // its box and text; and every element name under that div. `pasted`: the
+    // HTML inserted into an editable element as an editor pastes HTML.
+    async function columnsOf(html, pasted = false) {
       const view = await browser.newPage();
       try {
         await view.setViewport({ width: 1600, height: 900 });
-        await view.setContent(html);
-        return await view.evaluate(() => {
-          const top = document.body.querySelector('div');
+        if (pasted) {
+          await view.setContent('<!doctype html><meta charset="utf-8"><body><div id="ed" contenteditable="true"></div>');
+          await view.evaluate((h) => {
+            document.getElementById('ed').focus();
+            document.execCommand('insertHTML', false, h);
+          }, html);
+        } else {
+          await view.setContent(html);
+        }
+        return await view.evaluate((inEditor) => {
+          const top = (inEditor ? document.getElementById('ed') : document.body).querySelector('div');
           return {
             mode: getComputedStyle(top).writingMode,
             tags: [...new Set([...top.querySelectorAll('*')].map((e) => e.tagName))].sort(),
@@ -209,7 +219,7 @@ async function step(name, fn) {
               return { left: r.left, width: r.width, height: r.height, text: c.textContent };
             }),
           };
-        });
+        }, pasted);
       } finally {
         await view.close();
       }
@@ -256,8 +266,11 @@ async function step(name, fn) {
       for (const [k, c] of cases.entries()) {
         const what = `html of ${b64(c.input)} at ${c.height}`;
         const shown = await columnsOf(got[k]);
-        expectColumns(shown, await wrappedLines(c.input, c.height), c.size, what);
+        const lines = await wrappedLines(c.input, c.height);
+        expectColumns(shown, lines, c.size, what);
         assert.deepEqual(shown.tags, shown.columns.some((col) => !col.text) ? ['BR', 'DIV'] : ['DIV'], what);
+        // Pasted into an editable element, the fragment's columns stay columns.
+        if (c.fragment) expectColumns(await columnsOf(got[k], true), lines, c.size, `${what}, pasted`);
       }
     });
 
