@@ -14,8 +14,9 @@
 # and a reason; Ctrl+C copies a box's text);
 # Velmar opens a file named on its command line, saves it as another file
 # with the same bytes, copies the web-format text to the clipboard as
-# Unicode (the layout's bytes through code page 936), and converts pasted
-# Mengkeli text into qorvel.exe's bytes.
+# Unicode (the layout's bytes through code page 936) and the HTML of its
+# columns as CF_HTML (qorvel.exe's fragment), and converts pasted Mengkeli
+# text into qorvel.exe's bytes.
 set -euo pipefail
 exes=$(realpath "${1:?usage: tests/windows/gui_test.sh EXE_DIR}")
 . "$(dirname "$0")/../../scripts/windows-common.sh"
@@ -207,6 +208,17 @@ if id=$(window "qorvel_sample.txt" 60); then
   { wine "$exes/qorvel.exe" layout qorvel_sample.txt; printf '\r\n'; } | uconv -f windows-936-2000 -t utf-8 |
     tr -d '\r' >want_copy.txt
   same copied.txt want_copy.txt "velmar: the clipboard does not hold the web-format text"
+  # Copy as HTML (the Edit menu's entry after copy as web format): Windows
+  # programs get CF_HTML, which Wine offers X as text/html. It holds the
+  # fragment qorvel.exe writes for the text at Velmar's starting face and
+  # size.
+  keys "$id" alt+e Down Down Down Down Return
+  sleep 1
+  xclip -selection clipboard -t text/html -o >copied.html 2>/dev/null || true
+  wine "$exes/qorvel.exe" layout --html-fragment qorvel_sample.txt >want.html 2>/dev/null
+  cp copied.html "$shots/velmar-copied.html" 2>/dev/null || true
+  python3 -c 'import sys; w = open(sys.argv[2], "rb").read().strip(); sys.exit(0 if w and w in open(sys.argv[1], "rb").read() else 1)' \
+    copied.html want.html || fail "velmar: the clipboard's HTML is not the fragment of qorvel layout --html-fragment (see $shots/velmar-copied.html)"
   keys "$id" alt+f x
   gone "$id" || fail "velmar: 退出 did not close the window"
 else
