@@ -171,15 +171,20 @@ class OutputSink final : public ByteSink {
   AtomicOutput& output_;
 };
 
-// Says what a run lost, unless quiet; under --strict a loss is an error and
-// is always said. Returns the exit status.
-int ReportLoss(const std::string& in, const std::vector<std::string>& reasons, const ParsedArgs& args,
-               bool outputKept) {
+// Ends a run of `in` into `output` (named `out`) that lost `reasons`: under
+// --strict a file that would miss bytes is not written (on standard output
+// the bytes are gone already, and the status says so all the same), and the
+// loss is an error, always said; else it is said unless quiet. Returns the
+// exit status.
+int EndRun(const std::string& in, const std::string& out, AtomicOutput& output,
+           const std::vector<std::string>& reasons, const ParsedArgs& args) {
   const bool strict = args.Has("strict");
+  const bool write = !strict || reasons.empty() || IsStdStream(out);
+  if (write) output.Commit();
   if (!args.Has("quiet") || (strict && !reasons.empty()))
     for (const std::string& reason : reasons) Error(InputName(in) + ": " + reason);
   if (!strict || reasons.empty()) return kExitOk;
-  if (!outputKept) Error(InputName(*args.Value("output")) + ": not written (--strict)");
+  if (!write) Error(InputName(out) + ": not written (--strict)");
   return kExitLost;
 }
 
@@ -255,10 +260,7 @@ int RunLayout(const std::vector<std::string>& argv) {
     result.endedEarly = EndsEarly(bytes.substr(nul + 1));
     result.bytesAfter = bytes.size() - result.consumed;
   }
-  const std::vector<std::string> reasons = LossReasons(result, nullptr, "laid out");
-  const bool write = !args.Has("strict") || reasons.empty() || IsStdStream(out);
-  if (write) output.Commit();
-  return ReportLoss(in, reasons, args, write);
+  return EndRun(in, out, output, LossReasons(result, nullptr, "laid out"), args);
 }
 
 // A progress bar on standard error, for large inputs on a terminal.
@@ -347,12 +349,7 @@ int RunConvert(const std::vector<std::string>& argv) {
                        input.Size().value_or(0) >= kProgressBarFrom;
   auto converter = mode->make({.keep = args.Has("keep")});
   const ConversionResult result = RunConversion(input, *converter, output, showBar ? &bar : nullptr);
-  const std::vector<std::string> reasons = LossReasons(result, mode->name, "converted");
-  // Under --strict a file that would miss bytes is not written; on standard
-  // output the bytes are gone already, and the status says so all the same.
-  const bool write = !args.Has("strict") || reasons.empty() || IsStdStream(out);
-  if (write) output.Commit();
-  return ReportLoss(in, reasons, args, write);
+  return EndRun(in, out, output, LossReasons(result, mode->name, "converted"), args);
 }
 
 int Main(std::vector<std::string> args) {

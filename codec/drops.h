@@ -73,7 +73,6 @@ struct Drops {
 struct DropLog {
   Drops& drops;
   std::uint64_t base;
-  void Note(std::size_t at, std::uint64_t bytes = 1) const { drops.Note(base + at, bytes); }
 };
 
 // What a scan's inner loop drops, counted in a register: offsets are noted

@@ -123,7 +123,7 @@ void MengkeliFileConverter::ConvertPlacedWord(std::string_view word, const std::
   ConvertMengkeliWord(word, wordOut_, {inWord, 0});
   if (inWord.count == 0) return;
   // A place's units run on in the input until the next place.
-  carried_.drops.AddMapped(inWord, [&](std::uint64_t k) {
+  all.AddMapped(inWord, [&](std::uint64_t k) {
     const auto place = std::prev(std::upper_bound(places.begin(), places.end(), k,
                                                   [](std::uint64_t v, const WordPlace& p) { return v < p.inWord; }));
     return place->at + (k - place->inWord);

@@ -116,7 +116,7 @@ char* ConvertBlock(const unsigned char* begin, const unsigned char* p, const uns
 template <bool kKeep>
 std::size_t ScanWordFont(std::string_view text, bool last, std::string& out, DropLog log) {
   out.reserve(out.size() + 2 * text.size());
-  char buf[4 * kBlock + 4];
+  char buf[4 * kBlock];
   const auto* const begin = reinterpret_cast<const unsigned char*>(text.data());
   const auto* p = begin;
   const auto* const end = p + text.size();
@@ -128,12 +128,11 @@ std::size_t ScanWordFont(std::string_view text, bool last, std::string& out, Dro
       o = tally.Noting() ? ConvertBlock<true>(begin, p, blockEnd, o, tally)
                          : ConvertBlock<false>(begin, p, blockEnd, o, tally);
       p = blockEnd;
-    }
-    for (; p < blockEnd; ++p) {
-      const Output& cell = kWordFontTable[*p];
-      std::memcpy(o, cell.bytes, 4);
-      o += cell.len;
-      {
+    } else {
+      for (; p < blockEnd; ++p) {
+        const Output& cell = kWordFontTable[*p];
+        std::memcpy(o, cell.bytes, 4);
+        o += cell.len;
         if (cell.len != 0) continue;
         if (KeptAlone(*p)) {
           *o++ = static_cast<char>(*p);

@@ -103,14 +103,6 @@ void Feed(const qorvel::Codec& codec, std::string_view input, std::string_view c
   run.drops = conv->Dropped();
 }
 
-// The count and the first offsets of every dropped byte, as a converter keeps them.
-qorvel::Drops Kept(const qorvel::DroppedOffsets& offsets) {
-  qorvel::Drops d;
-  d.count = offsets.size();
-  for (std::size_t k = 0; k < d.Kept(); ++k) d.first[k] = offsets[k];
-  return d;
-}
-
 // The pieces each code's spelled inputs are made of, in registry order: its
 // units, its separators and a NUL.
 const std::vector<std::vector<std::string>>& Pieces() {
@@ -142,7 +134,7 @@ void Check(const qorvel::Codec& codec, std::string_view input, std::string_view 
   Feed(codec, input, {}, false, keep, whole);
   Feed(codec, input, cuts.empty() ? std::string_view("\x01") : cuts, false, keep, pieces);
   Feed(codec, input, cuts.empty() ? std::string_view("\xFF") : cuts, true, keep, halves);
-  const qorvel::Drops dropped = Kept(want.dropped);
+  const qorvel::Drops dropped = qorvel::AsKept(want.dropped);
   FUZZ_CHECK(whole.drops == dropped);
   FUZZ_CHECK(pieces.drops == dropped);
   FUZZ_CHECK(halves.drops == dropped);

@@ -66,14 +66,6 @@ Fed Feed(const Codec& codec, std::string_view in, std::mt19937& rng, std::size_t
   return {got, conv->Dropped()};
 }
 
-// The count and the first offsets of `offsets`, as a converter keeps them.
-Drops AsKept(const DroppedOffsets& offsets) {
-  Drops d;
-  d.count = offsets.size();
-  for (std::size_t k = 0; k < d.Kept(); ++k) d.first[k] = offsets[k];
-  return d;
-}
-
 std::string Show(const Drops& d) {
   std::string s = std::to_string(d.count) + " dropped, first at";
   // Appended piece by piece: GCC 12 for Windows sees a false overlap in " " + ... at -O3.

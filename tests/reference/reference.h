@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codec/drops.h"
 #include "codec/unit_table.h"
 #include "layout/layout.h"
 
@@ -25,6 +26,14 @@ struct ReferenceResult {
   bool endedAtNul = false;
   DroppedOffsets dropped;
 };
+
+// The count and the first offsets of `offsets`, as a converter keeps them.
+inline Drops AsKept(const DroppedOffsets& offsets) {
+  Drops d;
+  d.count = offsets.size();
+  for (std::size_t k = 0; k < d.Kept(); ++k) d.first[k] = offsets[k];
+  return d;
+}
 
 // The code called `codecName` of the registry, as `qorvel convert --from
 // NAME` converts `input` (with `--keep` when `keep`). Throws
